@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the tests and the program need, when missing.
+# apt-get runs as root directly, otherwise through sudo.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+  libturbojpeg0-dev libudev-dev linux-libc-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth fonts-wqy-microhei
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+if [[ $(id -u) -eq 0 ]]; then
+  apt=(apt-get)
+else
+  apt=(sudo apt-get)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${apt[@]}" update -q
+"${apt[@]}" install -y -q --no-install-recommends "${missing[@]}"
