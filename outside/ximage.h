@@ -73,6 +73,14 @@ class CxImage {
   void DestroyFrames();
 
  private:
+  // Sets the size and makes room for the rows (contents undefined); on a bad size the
+  // picture becomes empty and false is returned.
+  bool Allocate(std::uint32_t width, std::uint32_t height, std::uint32_t bpp);
+  void MakeEmpty();
+  // The rows wrapped as a QImage without copying (stored order, so upside down).
+  QImage View() const;
+  long DrawInto(QPainter* painter, const QRect& target, const QRect* clip, bool smooth, bool flip) const;
+
   std::uint32_t m_width = 0;
   std::uint32_t m_height = 0;
   std::uint32_t m_bpp = 0;

@@ -1,0 +1,52 @@
+#include "outside/image_scale.h"
+
+extern "C" {
+#include <libswscale/swscale.h>
+}
+
+#include <cstddef>
+#include <cstring>
+
+namespace {
+// Full-resolution chroma on input and output and accurate rounding keep colour edges
+// and flat areas within a level of a plain bilinear resample; swscale otherwise halves
+// the horizontal colour resolution of packed RGB.
+constexpr int kScaleFlags = SWS_BILINEAR | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP | SWS_ACCURATE_RND;
+}  // namespace
+
+ImageScaler::~ImageScaler() { sws_freeContext(m_context); }
+
+bool ImageScaler::Scale(const std::uint8_t* src, int srcWidth, int srcHeight, int srcStride, int srcBpp,
+                        std::uint8_t* dst, int dstWidth, int dstHeight, int dstStride, int dstBpp, int mode) {
+  if (!src || !dst || mode != 1 || srcBpp != 24 || dstBpp != 24) return false;
+  if (srcWidth <= 0 || srcHeight <= 0 || dstWidth <= 0 || dstHeight <= 0) return false;
+  if (static_cast<long long>(srcStride) < 3LL * srcWidth || static_cast<long long>(dstStride) < 3LL * dstWidth)
+    return false;
+
+  if (srcWidth == dstWidth && srcHeight == dstHeight) {
+    const std::size_t rowBytes = static_cast<std::size_t>(srcWidth) * 3;
+    for (int row = 0; row < srcHeight; ++row)
+      std::memcpy(dst + static_cast<std::size_t>(row) * dstStride, src + static_cast<std::size_t>(row) * srcStride,
+                  rowBytes);
+    return true;
+  }
+
+  // Returns the present context when the sizes are unchanged; frees it and makes a new
+  // one otherwise (and frees it on failure, returning null).
+  m_context = sws_getCachedContext(m_context, srcWidth, srcHeight, AV_PIX_FMT_BGR24, dstWidth, dstHeight,
+                                   AV_PIX_FMT_BGR24, kScaleFlags, nullptr, nullptr, nullptr);
+  if (!m_context) {
+    m_srcWidth = m_srcHeight = m_dstWidth = m_dstHeight = 0;
+    return false;
+  }
+  m_srcWidth = srcWidth;
+  m_srcHeight = srcHeight;
+  m_dstWidth = dstWidth;
+  m_dstHeight = dstHeight;
+
+  const std::uint8_t* const srcPlanes[4] = {src, nullptr, nullptr, nullptr};
+  const int srcStrides[4] = {srcStride, 0, 0, 0};
+  std::uint8_t* const dstPlanes[4] = {dst, nullptr, nullptr, nullptr};
+  const int dstStrides[4] = {dstStride, 0, 0, 0};
+  return sws_scale(m_context, srcPlanes, srcStrides, 0, srcHeight, dstPlanes, dstStrides) == dstHeight;
+}
