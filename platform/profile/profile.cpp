@@ -1,0 +1,90 @@
+#include "platform/profile/profile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <climits>
+
+#include "platform/profile/ini_document.h"
+
+namespace profile {
+
+namespace {
+
+enum class LoadResult { Missing, Loaded, Unreadable };
+
+LoadResult Load(const QString& path, IniDocument* doc) {
+  if (path.isEmpty()) return LoadResult::Unreadable;
+  const QFileInfo info(path);
+  if (!info.exists()) return LoadResult::Missing;
+  if (!info.isFile()) return LoadResult::Unreadable;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return LoadResult::Unreadable;
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) return LoadResult::Unreadable;
+  *doc = IniDocument::Parse(bytes);
+  return LoadResult::Loaded;
+}
+
+std::optional<QString> Lookup(const QString& path, const QString& section, const QString& key) {
+  IniDocument doc;
+  if (Load(path, &doc) != LoadResult::Loaded) return std::nullopt;
+  return doc.Value(section, key);
+}
+
+// Leading blanks, an optional sign and decimal digits; out-of-range values saturate
+// rather than wrap.
+int ParseLeadingInt(const QString& text) {
+  qsizetype i = 0;
+  while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+  long long magnitude = 0;
+  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+    magnitude = magnitude * 10 + (text[i].unicode() - u'0');
+    if (magnitude > static_cast<long long>(INT_MAX) + 1) magnitude = static_cast<long long>(INT_MAX) + 1;
+  }
+  const long long value = negative ? -magnitude : magnitude;
+  if (value > INT_MAX) return INT_MAX;
+  return static_cast<int>(value);
+}
+
+}  // namespace
+
+QString getString(const QString& path, const QString& section, const QString& key, const QString& defaultValue) {
+  return Lookup(path, section, key).value_or(defaultValue);
+}
+
+int getInt(const QString& path, const QString& section, const QString& key, int defaultValue) {
+  const std::optional<QString> value = Lookup(path, section, key);
+  // An empty value counts as missing, as it does for the Windows reader.
+  if (!value || value->isEmpty()) return defaultValue;
+  return ParseLeadingInt(*value);
+}
+
+bool writeString(const QString& path, const QString& section, const QString& key, const QString& value) {
+  IniDocument doc;
+  // A file that exists but cannot be read is never replaced: its other settings would be lost.
+  if (Load(path, &doc) == LoadResult::Unreadable) return false;
+  switch (doc.Set(section, key, value)) {
+    case IniDocument::SetResult::Invalid:
+      return false;
+    case IniDocument::SetResult::Unchanged:
+      return true;
+    case IniDocument::SetResult::Changed:
+      break;
+  }
+  // The new content goes to a temporary file that replaces the old one only when it
+  // is complete; the folder must already exist.
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  const QByteArray bytes = doc.Serialize();
+  if (file.write(bytes) != bytes.size()) {
+    file.cancelWriting();
+    return false;
+  }
+  return file.commit();
+}
+
+}  // namespace profile
