@@ -35,7 +35,7 @@ struct VirtualCameraOptions {
   bool refuseGet = false;         // every property Get fails
   std::set<std::uint32_t> failingFlashReads;  // flash addresses whose reads fail
   QString flashPath;              // the flash image file; empty: kept in memory only
-  bool plugged = true;
+  bool plugged = true;            // at construction; IsPlugged() tells the state since
 
   static std::vector<Capability> DefaultCapabilities();
 };
@@ -62,27 +62,40 @@ class VirtualCamera {
   // USB identity: instance id "USB\VID_xxxx&PID_yyyy\serial" and the product string.
   QString InstanceId() const;
 
-  // Plug state. Listeners run on the thread that plugs or unplugs.
+  // Plug state. Listeners run on the thread that plugs or unplugs, once per change (a
+  // second Unplug or Plug in a row does nothing).
   bool IsPlugged() const;
   void Plug();
-  void Unplug();  // stops the stream; the source reports the camera lost
+  void Unplug();  // stops the stream first; the source reports the camera lost
   int AddPlugListener(std::function<void(bool plugged)> listener);
+  // Returns when no call of that listener runs on another thread any more.
   void RemovePlugListener(int id);
 
   // The still button. Listeners run on the pressing thread.
   void PressButton();
   int AddButtonListener(std::function<void()> listener);
+  // Returns when no call of that listener runs on another thread any more.
   void RemoveButtonListener(int id);
 
-  // Streaming. Frames come on the camera's own thread.
+  // Streaming. Frames come on the camera's own thread, paced by Options().framesPerSecond.
+  // SetFormat takes a listed capability (its videoInfo2 flag is kept but does not change
+  // the stream) and fails while streaming. Start fails while unplugged or streaming.
   bool SetFormat(const Capability& format);
   Capability CurrentFormat() const;
   bool Start(std::function<void(const SourceFrame&)> onFrame);
-  void Stop();  // returns after the last frame callback has returned
+  // Returns after the last frame callback has returned; none comes later. Called from
+  // inside the frame callback it cannot wait for itself: the running callback is the last
+  // one, IsStreaming() is false at once, and the thread is joined by the next Start or
+  // Stop on another thread (Start from inside the callback fails).
+  void Stop();
   bool IsStreaming() const;
+  // Frames whose callback has returned, in the current (or last) stream.
   std::uint64_t FramesDelivered() const;
 
-  // Controls in the graph's units; fail (E_PROP_ID_UNSUPPORTED) for unknown properties.
+  // Controls in the graph's units; fail (E_PROP_ID_UNSUPPORTED) for unknown properties,
+  // E_DEVICE_GONE while unplugged. Set fails (E_INVALIDARG) for a manual value out of
+  // range or a flag the property does not take; with the automatic flag the value is not
+  // used. Get fails (E_FAIL) while refuseGet is set.
   HRESULT GetRange(PropertySet set, long property, PropertyRange& range) const;
   HRESULT Get(PropertySet set, long property, long& value, long& flags) const;
   HRESULT Set(PropertySet set, long property, long value, long flags);

@@ -1,0 +1,152 @@
+#include "frame_painter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "seven_segment.h"
+
+namespace platform::vcam {
+
+namespace {
+
+constexpr int kMaxSide = 8192;
+constexpr double kFieldDiameter = 0.9;  // of the frame height
+constexpr int kSpokeShift = 4;          // spokes 16 angle steps wide: 8 bright, 8 dark
+constexpr std::uint8_t kSpokeSpeed = 2; // angle steps per frame: one turn in 128 frames
+
+// Video-range conversion of full-range values, for YUYV.
+struct VideoRange {
+  std::uint8_t luma[256];
+  std::uint8_t chroma[256];
+  constexpr VideoRange() : luma(), chroma() {
+    for (int i = 0; i < 256; ++i) {
+      luma[i] = static_cast<std::uint8_t>(16 + (i * 219 + 127) / 255);
+      chroma[i] = static_cast<std::uint8_t>(16 + (i * 224 + 127) / 255);
+    }
+  }
+};
+constexpr VideoRange kVideoRange;
+
+}  // namespace
+
+bool FramePainter::SupportsSize(int width, int height) {
+  return width >= 2 && height >= 2 && width <= kMaxSide && height <= kMaxSide && width % 2 == 0;
+}
+
+bool FramePainter::Prepare(int width, int height) {
+  if (!SupportsSize(width, height)) return false;
+  if (width == m_width && height == m_height) return true;
+  m_width = width;
+  m_height = height;
+  const int cw = width / 2;
+  const std::size_t pixels = static_cast<std::size_t>(width) * height;
+  m_sceneLuma.assign(pixels, kSceneSurroundLuma);
+  m_angle.assign(pixels, 0);
+  m_ring.assign(static_cast<std::size_t>(cw) * height, ToneTables::kRings);
+  m_fieldBegin.assign(height, 0);
+  m_fieldEnd.assign(height, 0);
+  m_kindRow.assign(width, 0);
+  m_y.assign(pixels, 0);
+  m_u.assign(static_cast<std::size_t>(cw) * height, 128);
+  m_v.assign(static_cast<std::size_t>(cw) * height, 128);
+
+  const double cx = width / 2.0;
+  const double cy = height / 2.0;
+  const double radius = kFieldDiameter * height / 2.0;
+  for (int y = 0; y < height; ++y) {
+    const double dy = y + 0.5 - cy;
+    int begin = width;
+    int end = 0;
+    for (int x = 0; x < width; ++x) {
+      const double dx = x + 0.5 - cx;
+      const double r = std::sqrt(dx * dx + dy * dy);
+      const std::size_t i = static_cast<std::size_t>(y) * width + x;
+      // One pixel of soft rim, so the field's edge is a clean gradient to fit a circle to.
+      const double inside = std::clamp(radius - r + 0.5, 0.0, 1.0);
+      m_sceneLuma[i] = static_cast<std::uint8_t>(
+          std::lround(kSceneSurroundLuma + inside * (SceneFieldLuma(r / radius) - kSceneSurroundLuma)));
+      if (r < radius) {
+        begin = std::min(begin, x);
+        end = x + 1;
+        const double turn = std::atan2(dy, dx) / (2.0 * M_PI);
+        m_angle[i] = static_cast<std::uint8_t>(static_cast<int>(std::floor(turn * 256.0)) & 0xFF);
+      }
+    }
+    m_fieldBegin[y] = begin < end ? begin : 0;
+    m_fieldEnd[y] = begin < end ? end : 0;
+    for (int j = 0; j < cw; ++j) {
+      const double dx = 2 * j + 1 - cx;
+      const double r = std::sqrt(dx * dx + dy * dy);
+      if (r < radius)
+        m_ring[static_cast<std::size_t>(y) * cw + j] =
+            static_cast<std::uint8_t>(std::min(ToneTables::kRings - 1, static_cast<int>(r / radius * ToneTables::kRings)));
+    }
+  }
+  return true;
+}
+
+int FramePainter::BandOfRow(int y, std::uint64_t frameNumber) const {
+  // Mains flicker: bright and dark bands six to a frame, rolling down a little each frame.
+  const int period = std::max(8, m_height / 6);
+  const int phase = static_cast<int>((static_cast<std::uint64_t>(y) + frameNumber * (period / 5 + 1)) % period);
+  const int triangle = std::abs(2 * phase - period);  // 0..period
+  return triangle * (ToneTables::kBands - 1) / period;
+}
+
+void FramePainter::PaintRow(int y, std::uint8_t phase, int band, const ToneTables& t) {
+  const std::size_t row = static_cast<std::size_t>(y) * m_width;
+  const std::uint8_t* scene = &m_sceneLuma[row];
+  const std::uint8_t* angle = &m_angle[row];
+  std::uint8_t* out = &m_y[row];
+  std::uint8_t* kind = m_kindRow.data();
+  const auto& luts = t.luma[band];
+  const int begin = m_fieldBegin[y];
+  const int end = m_fieldEnd[y];
+
+  for (int x = 0; x < begin; ++x) out[x] = luts[0][scene[x]];
+  std::memset(kind, 0, begin);
+  for (int x = begin; x < end; ++x) {
+    const int k = 1 + ((static_cast<std::uint8_t>(angle[x] + phase) >> kSpokeShift) & 1);
+    kind[x] = static_cast<std::uint8_t>(k);
+    out[x] = luts[k][scene[x]];
+  }
+  for (int x = end; x < m_width; ++x) out[x] = luts[0][scene[x]];
+  std::memset(kind + end, 0, m_width - end);
+
+  const int cw = m_width / 2;
+  const std::size_t crow = static_cast<std::size_t>(y) * cw;
+  const std::uint8_t* ring = &m_ring[crow];
+  std::uint8_t* u = &m_u[crow];
+  std::uint8_t* v = &m_v[crow];
+  for (int j = 0; j < cw; ++j) {
+    const int index = kind[2 * j] * ToneTables::kClasses + ring[j];
+    u[j] = t.u[index];
+    v[j] = t.v[index];
+  }
+}
+
+void FramePainter::Paint(std::uint64_t frameNumber, const ToneTables& tables) {
+  if (m_width == 0) return;
+  const auto phase = static_cast<std::uint8_t>(frameNumber * kSpokeSpeed);
+  for (int y = 0; y < m_height; ++y) PaintRow(y, phase, tables.banding ? BandOfRow(y, frameNumber) : 0, tables);
+
+  SevenSegmentCanvas canvas{m_y.data(), m_u.data(), m_v.data(), m_width, m_height};
+  DrawCounter(canvas, frameNumber);
+}
+
+void FramePainter::PackYuyv(std::uint8_t* out) const {
+  const int cw = m_width / 2;
+  const std::size_t count = static_cast<std::size_t>(cw) * m_height;
+  const std::uint8_t* y = m_y.data();
+  for (std::size_t j = 0; j < count; ++j) {
+    out[0] = kVideoRange.luma[y[0]];
+    out[1] = kVideoRange.chroma[m_u[j]];
+    out[2] = kVideoRange.luma[y[1]];
+    out[3] = kVideoRange.chroma[m_v[j]];
+    out += 4;
+    y += 2;
+  }
+}
+
+}  // namespace platform::vcam
