@@ -10,9 +10,9 @@
 
 #include <memory>
 
+#include "platform/usb/udev_handles.h"
+
 class QSocketNotifier;
-struct udev;
-struct udev_monitor;
 
 namespace platform {
 
@@ -27,6 +27,7 @@ class DeviceMonitor : public QObject {
   ~DeviceMonitor() override;
 
   // Starts the udev monitor; false when udev cannot be used (then only posted events come).
+  // Called on the thread that owns this object.
   bool Register();
   void Unregister();
   bool IsRegistered() const;
@@ -40,8 +41,9 @@ class DeviceMonitor : public QObject {
  private:
   void OnUdevReadable();
 
-  udev* m_udev = nullptr;
-  udev_monitor* m_monitor = nullptr;
+  // Destroyed bottom up: the notifier before the socket it watches, the monitor before its context.
+  UdevPtr m_udev;
+  UdevMonitorPtr m_monitor;
   std::unique_ptr<QSocketNotifier> m_notifier;
 };
 
