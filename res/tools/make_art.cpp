@@ -158,8 +158,8 @@ void DrawRecord(QPainter& p, bool active) {
     p.fillPath(Circle(9, 8, 1.6), kRedLight);
     return;
   }
-  p.fillPath(Circle(11, 10, 9.5).subtracted(Circle(11, 10, 7.5)), kRed);
-  Outlined(p, Circle(11, 10, 5.5), kRed, kInk);
+  p.fillPath(Circle(11, 10, 10).subtracted(Circle(11, 10, 8)), kRed);
+  Outlined(p, Circle(11, 10, 6), kRed, kInk);
   p.fillPath(Circle(9.6, 8.6, 1.2), kRedLight);
 }
 
@@ -170,7 +170,7 @@ void DrawZoom(QPainter& p, bool active, ZoomMark mark) {
   const QPointF a(13.0, 13.0), b(18.6, 18.6);
   const QPointF n(-1.5, 1.5);  // half the handle's thickness, across it
   Outlined(p, Polygon({a + n, a - n, b - n, b + n}), Slate(12, 20));
-  Outlined(p, Circle(9, 9, 7.5), active ? QBrush(kAccent) : QBrush(kGlassLight));
+  Outlined(p, Circle(9, 9, 7), active ? QBrush(kAccent) : QBrush(kGlassLight));
   const QColor sym = active ? kWhite : kInk;
   switch (mark) {
     case ZoomMark::kPlus:
@@ -246,7 +246,7 @@ void DrawExposure(QPainter& p, bool automatic) {
   p.fillPath(rays, kAmberDark);
   Outlined(p, Circle(c.x(), c.y(), 5.6), automatic ? QBrush(kAccent) : QBrush(kAmber));
   if (automatic)
-    Pixels(p, 8, 7, {"..X..", ".X.X.", "X...X", "XXXXX", "X...X"}, kWhite);
+    Pixels(p, 8, 7, {".XXX.", "X...X", "XXXXX", "X...X", "X...X"}, kWhite);
   else
     Pixels(p, 8, 7, {"X...X", "XX.XX", "X.X.X", "X...X", "X...X"}, kInk);
 }
