@@ -24,5 +24,7 @@ std::vector<std::uint8_t> StreamCapsOf(const Capability& capability);
 bool FrameSizeOf(const AM_MEDIA_TYPE& mt, int& width, int& height);
 // The wire format a subtype names; false for others.
 bool WireFormatOf(const GUID& subtype, WireFormat& format);
+// The media type of 24-bit BGR frames (subtype RGB24, VIDEOINFOHEADER, bottom row first).
+AM_MEDIA_TYPE Rgb24MediaTypeOf(int width, int height);
 
 }  // namespace platform
