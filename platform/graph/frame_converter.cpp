@@ -1,0 +1,194 @@
+#include "platform/graph/frame_converter.h"
+
+#include <cstring>
+
+extern "C" {
+#include <libavutil/imgutils.h>
+}
+
+namespace platform {
+namespace {
+
+// Larger frames than this are refused before any size arithmetic.
+constexpr int kMaxDimension = 16384;
+// Alignment of the planar buffer's rows, for libswscale's vector code.
+constexpr int kPlaneAlign = 64;
+// libswscale's vector code may write a little past the last byte of a row.
+constexpr std::size_t kOutputSlack = 64;
+
+bool ValidSize(int width, int height) {
+  return width > 0 && height > 0 && width <= kMaxDimension && height <= kMaxDimension;
+}
+
+// A JPEG starts with its start-of-image marker and ends with its end-of-image
+// marker, which some cameras follow with zero padding. A frame cut short lacks
+// the end marker; the decoder would conceal the missing part instead of failing.
+bool IsCompleteJpeg(const std::uint8_t* data, std::size_t& size) {
+  std::size_t end = size;
+  while (end > 0 && data[end - 1] == 0x00) --end;
+  if (end < 4 || data[0] != 0xFF || data[1] != 0xD8 || data[end - 2] != 0xFF || data[end - 1] != 0xD9) return false;
+  size = end;
+  return true;
+}
+
+// The JPEG pixel formats are the plain planar ones at full range.
+AVPixelFormat WithoutJpegRange(AVPixelFormat format, bool& fullRange) {
+  switch (format) {
+    case AV_PIX_FMT_YUVJ420P:
+      fullRange = true;
+      return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P:
+      fullRange = true;
+      return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P:
+      fullRange = true;
+      return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P:
+      fullRange = true;
+      return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P:
+      fullRange = true;
+      return AV_PIX_FMT_YUV411P;
+    default:
+      return format;
+  }
+}
+
+}  // namespace
+
+FrameConverter::FrameConverter() = default;
+FrameConverter::~FrameConverter() = default;
+
+bool FrameConverter::Convert(const std::uint8_t* data, std::size_t size, WireFormat format, int width, int height,
+                             ConvertedFrame& out) {
+  out = ConvertedFrame{};
+  if (!data || size == 0) return false;
+  return format == WireFormat::MJPG ? ConvertMjpeg(data, size, out) : ConvertYuyv(data, size, width, height, out);
+}
+
+bool FrameConverter::ConvertYuyv(const std::uint8_t* data, std::size_t size, int width, int height,
+                                 ConvertedFrame& out) {
+  if (!ValidSize(width, height)) return false;
+  if (size != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 2) return false;
+
+  if (!m_planar || m_planarWidth != width || m_planarHeight != height) {
+    m_planar.reset();
+    const int bytes = av_image_get_buffer_size(AV_PIX_FMT_YUV422P, width, height, kPlaneAlign);
+    if (bytes <= 0) return false;
+    m_planar.reset(static_cast<std::uint8_t*>(av_malloc(static_cast<std::size_t>(bytes))));
+    if (!m_planar) return false;
+    if (av_image_fill_arrays(m_planes, m_planeStrides, m_planar.get(), AV_PIX_FMT_YUV422P, width, height,
+                             kPlaneAlign) < 0) {
+      m_planar.reset();
+      return false;
+    }
+    m_planarWidth = width;
+    m_planarHeight = height;
+  }
+
+  SwsContext* toPlanar = m_yuyvToPlanar.Get(width, height, AV_PIX_FMT_YUYV422, false, AV_PIX_FMT_YUV422P);
+  SwsContext* toBgr = m_planarToBgr.Get(width, height, AV_PIX_FMT_YUV422P, false, AV_PIX_FMT_BGR24);
+  if (!toPlanar || !toBgr) return false;
+
+  const std::uint8_t* const packed[4] = {data, nullptr, nullptr, nullptr};
+  const int packedStrides[4] = {width * 2, 0, 0, 0};
+  if (sws_scale(toPlanar, packed, packedStrides, 0, height, m_planes, m_planeStrides) != height) return false;
+  return ScaleToOutput(toBgr, m_planes, m_planeStrides, width, height, out);
+}
+
+bool FrameConverter::ConvertMjpeg(const std::uint8_t* data, std::size_t size, ConvertedFrame& out) {
+  if (!IsCompleteJpeg(data, size)) return false;
+  if (!EnsureDecoder() || !FillPacket(data, size) || !Decode()) return false;
+
+  AVFrame* frame = m_frame.get();
+  bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
+  const AVPixelFormat format = WithoutJpegRange(static_cast<AVPixelFormat>(frame->format), fullRange);
+  SwsContext* toBgr = ValidSize(frame->width, frame->height)
+                          ? m_decodedToBgr.Get(frame->width, frame->height, format, fullRange, AV_PIX_FMT_BGR24)
+                          : nullptr;
+  const bool ok = toBgr && ScaleToOutput(toBgr, frame->data, frame->linesize, frame->width, frame->height, out);
+  av_frame_unref(frame);
+  return ok;
+}
+
+bool FrameConverter::EnsureDecoder() {
+  if (m_decoder) return true;
+  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MJPEG);
+  if (!codec) return false;
+  AvPtr<AVCodecContext> decoder(avcodec_alloc_context3(codec));
+  AvPtr<AVPacket> packet(av_packet_alloc());
+  AvPtr<AVFrame> frame(av_frame_alloc());
+  if (!decoder || !packet || !frame) return false;
+  // Fail on damage instead of concealing it: a damaged frame is dropped.
+  decoder->err_recognition = AV_EF_EXPLODE;
+  // One frame in, the same frame out: no frame threading delay.
+  decoder->thread_count = 1;
+  if (avcodec_open2(decoder.get(), codec, nullptr) < 0) return false;
+  m_decoder = std::move(decoder);
+  m_packet = std::move(packet);
+  m_frame = std::move(frame);
+  return true;
+}
+
+bool FrameConverter::FillPacket(const std::uint8_t* data, std::size_t size) {
+  if (size > static_cast<std::size_t>(INT32_MAX) - AV_INPUT_BUFFER_PADDING_SIZE) return false;
+  const int bytes = static_cast<int>(size);
+  AVPacket* packet = m_packet.get();
+  // The packet keeps its buffer from frame to frame. It is replaced only when it is
+  // too small or the decoder still holds a reference to it.
+  const bool reusable = packet->buf && av_buffer_is_writable(packet->buf) &&
+                        packet->buf->size >= static_cast<std::size_t>(bytes) + AV_INPUT_BUFFER_PADDING_SIZE;
+  if (!reusable) {
+    av_packet_unref(packet);
+    // Room for somewhat larger frames than this one: JPEG sizes vary with content.
+    const int capacity = bytes + bytes / 2 < INT32_MAX - AV_INPUT_BUFFER_PADDING_SIZE ? bytes + bytes / 2 : bytes;
+    if (av_new_packet(packet, capacity) < 0) return false;
+  }
+  std::memcpy(packet->buf->data, data, size);
+  std::memset(packet->buf->data + size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+  packet->data = packet->buf->data;
+  packet->size = bytes;
+  packet->flags = AV_PKT_FLAG_KEY;
+  return true;
+}
+
+bool FrameConverter::Decode() {
+  AVCodecContext* decoder = m_decoder.get();
+  AVFrame* frame = m_frame.get();
+  if (avcodec_send_packet(decoder, m_packet.get()) < 0 || avcodec_receive_frame(decoder, frame) < 0) {
+    // Nothing of the damaged frame may linger into the next one.
+    avcodec_flush_buffers(decoder);
+    return false;
+  }
+  if ((frame->flags & AV_FRAME_FLAG_CORRUPT) || frame->decode_error_flags != 0 || !frame->data[0]) {
+    av_frame_unref(frame);
+    return false;
+  }
+  return true;
+}
+
+bool FrameConverter::EnsureOutput(int width, int height) {
+  const std::size_t size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
+  if (m_output && m_outputSize == size) return true;
+  m_output.reset(static_cast<std::uint8_t*>(av_malloc(size + kOutputSlack)));
+  m_outputSize = m_output ? size : 0;
+  return m_output != nullptr;
+}
+
+bool FrameConverter::ScaleToOutput(SwsContext* context, const std::uint8_t* const planes[], const int strides[],
+                                   int width, int height, ConvertedFrame& out) {
+  if (!EnsureOutput(width, height)) return false;
+  // Bottom row first: the first row written (the picture's top) goes to the last
+  // stored row, and each next one a row below it in memory.
+  const int stride = width * 3;
+  std::uint8_t* const lastRow = m_output.get() + static_cast<std::size_t>(height - 1) * static_cast<std::size_t>(stride);
+  std::uint8_t* const destination[4] = {lastRow, nullptr, nullptr, nullptr};
+  const int destinationStrides[4] = {-stride, 0, 0, 0};
+  if (sws_scale(context, planes, strides, 0, height, destination, destinationStrides) != height) return false;
+  out.pixels = m_output.get();
+  out.width = width;
+  out.height = height;
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,67 @@
+// Turns a camera frame in its wire format (YUYV or MJPEG) into 24-bit BGR rows of
+// exactly width × 3 bytes, stored bottom row first. The decoder, the conversion
+// contexts and the buffers live across frames; they are made again only when the
+// size or pixel format changes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/graph/ffmpeg_ptr.h"
+#include "platform/graph/scale_context.h"
+#include "platform/graph/source_device.h"
+
+namespace platform {
+
+struct ConvertedFrame {
+  std::uint8_t* pixels = nullptr;  // valid until the next Convert
+  int width = 0;
+  int height = 0;
+};
+
+class FrameConverter {
+ public:
+  FrameConverter();
+  ~FrameConverter();
+  FrameConverter(const FrameConverter&) = delete;
+  FrameConverter& operator=(const FrameConverter&) = delete;
+
+  // False when the frame is dropped: a YUYV frame of another byte count than
+  // width × height × 2, an MJPEG frame that does not decode cleanly (decoder error,
+  // a frame flagged corrupt, no end-of-image marker), or no memory. An MJPEG frame
+  // comes out at the size the picture itself has.
+  bool Convert(const std::uint8_t* data, std::size_t size, WireFormat format, int width, int height,
+               ConvertedFrame& out);
+
+ private:
+  bool ConvertYuyv(const std::uint8_t* data, std::size_t size, int width, int height, ConvertedFrame& out);
+  bool ConvertMjpeg(const std::uint8_t* data, std::size_t size, ConvertedFrame& out);
+  bool EnsureDecoder();
+  bool FillPacket(const std::uint8_t* data, std::size_t size);
+  bool Decode();
+  bool EnsureOutput(int width, int height);
+  // One sws_scale into the output, written bottom row first.
+  bool ScaleToOutput(SwsContext* context, const std::uint8_t* const planes[], const int strides[], int width,
+                     int height, ConvertedFrame& out);
+
+  // YUYV: packed 4:2:2 to planar 4:2:2, then to BGR (the planar source takes
+  // libswscale's fast unscaled path).
+  ScaleContext m_yuyvToPlanar;
+  ScaleContext m_planarToBgr;
+  AvPtr<std::uint8_t> m_planar;
+  int m_planarWidth = 0;
+  int m_planarHeight = 0;
+  std::uint8_t* m_planes[4] = {};
+  int m_planeStrides[4] = {};
+
+  // MJPEG: libavcodec's decoder, then one conversion to BGR.
+  AvPtr<AVCodecContext> m_decoder;
+  AvPtr<AVPacket> m_packet;
+  AvPtr<AVFrame> m_frame;
+  ScaleContext m_decodedToBgr;
+
+  AvPtr<std::uint8_t> m_output;
+  std::size_t m_outputSize = 0;
+};
+
+}  // namespace platform
