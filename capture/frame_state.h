@@ -1,0 +1,20 @@
+// The frame picture and its lock: what the streaming thread, the UI thread and the
+// display worker share. Everything here is guarded by m_csFrame unless noted.
+#pragma once
+
+#include <memory>
+#include <mutex>
+
+#include "outside/ximage.h"
+
+struct FrameState {
+  // The one frame lock, never nested; a thread holding it may post to the UI thread but
+  // never waits for it.
+  mutable std::mutex m_csFrame;
+  std::unique_ptr<CxImage> m_pFrameImage;  // the last transformed frame; null until a frame arrives
+  std::unique_ptr<CxImage> m_pRawImage;    // the last frame as the camera sent it (service mode)
+  int m_nFrameWidth = 0;                   // size of the last frame received
+  int m_nFrameHeight = 0;
+  int m_nFrameBpp = 0;
+  bool m_bFirstFrameSeen = false;  // streaming thread only: the first frame's size was taken
+};

@@ -1,0 +1,59 @@
+// The command dispatcher of the main window and the commands of the window itself:
+// Exit, the language commands and About.
+#include <QMetaObject>
+
+#include "app/about_dlg.h"
+#include "app/language.h"
+#include "app/vistrel_app.h"
+#include "mainwnd/command_ids.h"
+#include "mainwnd/main_menu.h"
+#include "mainwnd/vistrel_dlg.h"
+
+void CVistrelDlg::OnCommand(int id) {
+  switch (id) {
+    case cmd::ID_EXIT:
+      // Posted, so the command returns before the modal loop ends.
+      QMetaObject::invokeMethod(this, [this] { done(0); }, Qt::QueuedConnection);
+      break;
+    case cmd::ID_CHINESE:
+      OnLanguage(language::kChinese);
+      break;
+    case cmd::ID_ENGLISH:
+      OnLanguage(language::kEnglish);
+      break;
+    case cmd::ID_JAPANESE:
+      OnLanguage(language::kJapanese);
+      break;
+    case cmd::ID_VERSION:
+      OnAbout(true);
+      break;
+    case cmd::IDM_ABOUTBOX:
+      OnAbout(false);
+      break;
+    default:
+      break;
+  }
+}
+
+void CVistrelDlg::OnLanguage(int index) {
+  m_app.SetLanguage(language::NameOf(index), index);
+  ApplyWindowTexts();
+  ShowLanguageCheck(index);
+}
+
+void CVistrelDlg::ShowLanguageCheck(int index) {
+  m_menu->Check(cmd::ID_CHINESE, index == language::kChinese);
+  m_menu->Check(cmd::ID_ENGLISH, index == language::kEnglish);
+  m_menu->Check(cmd::ID_JAPANESE, index == language::kJapanese);
+}
+
+void CVistrelDlg::OnAbout(bool fromMenu) {
+  CAboutDlg about(m_app, this);
+  about.OnInitDialog();
+  about.exec();
+  // From the About menu the window shows a new language at once; from the context
+  // menu its texts follow at the next text pass. The check mark follows at once, so
+  // the Language menu never marks a language other than the one in use.
+  if (fromMenu) ApplyWindowTexts();
+  ShowLanguageCheck(m_app.CurrentLanguageIndex());
+}

@@ -1,0 +1,133 @@
+#include "mainwnd/vistrel_dlg.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "app/vistrel_app.h"
+#include "mainwnd/command_ids.h"
+#include "mainwnd/main_menu.h"
+#include "mainwnd/main_status_bar.h"
+#include "mainwnd/main_toolbar.h"
+#include "mainwnd/video_view.h"
+#include "platform/usb/device_monitor.h"
+#include "res/resources.h"
+
+namespace {
+// The view before any camera sets its size: 344 × 238 dialog units of the window's
+// design (a dialog unit being a quarter of the average character width, an eighth of
+// its height at 6 × 13 pixels).
+constexpr int kInitialViewWidth = 344 * 6 / 4;
+constexpr int kInitialViewHeight = 238 * 13 / 8;
+
+// Text of the About item of the window's context menu.
+const char* const kAboutItemText = "关于 Vistrel(&A)...";
+}  // namespace
+
+CVistrelDlg::CVistrelDlg(CVistrelApp& app, QWidget* parent) : QDialog(parent), m_app(app) {
+  setWindowTitle(QStringLiteral("Tavio"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setWindowIcon(AppIcon());
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  m_menu = new MainMenu(this);
+  layout->setMenuBar(m_menu->Bar());
+  connect(m_menu, &MainMenu::command, this, &CVistrelDlg::OnCommand);
+
+  m_view1000 = new CVideoView(this);
+  m_view1000->setFixedSize(kInitialViewWidth, kInitialViewHeight);
+  layout->addWidget(m_view1000);
+  LayOutFixed();
+}
+
+CVistrelDlg::~CVistrelDlg() { DestroyWindow(); }
+
+int CVistrelDlg::DoModal() {
+  OnInitDialog();
+  const int result = exec();
+  DestroyWindow();
+  return result;
+}
+
+bool CVistrelDlg::OnInitDialog() {
+  if (m_bInitialised) return true;
+  m_bInitialised = true;
+
+  // The window's context menu stands in for the system menu: a separator, then About.
+  m_contextMenu = new QMenu(this);
+  m_contextMenu->addSeparator();
+  QAction* about = m_contextMenu->addAction(QString::fromUtf8(kAboutItemText));
+  connect(about, &QAction::triggered, this, [this] { OnCommand(cmd::IDM_ABOUTBOX); });
+
+  setWindowIcon(AppIcon());
+
+  // Camera arrival and removal; without udev the program simply sees none.
+  m_hDevNotify = std::make_unique<platform::DeviceMonitor>();
+  const bool registered = m_hDevNotify->Register();
+  (void)registered;
+
+  LoadCaptureFolder();
+  ApplyWindowTexts();
+
+  m_wndToolBar = new MainToolBar(this);
+  m_wndToolBar->SetTooltipSource([this](int id) { return TooltipText(id); });
+  connect(m_wndToolBar, &MainToolBar::command, this, &CVistrelDlg::OnCommand);
+  static_cast<QVBoxLayout*>(layout())->insertWidget(0, m_wndToolBar);
+
+  m_wndStatusBar = new MainStatusBar(this);
+  layout()->addWidget(m_wndStatusBar);
+
+  SetUpMenusAndToolbar();
+
+  ShowLanguageCheck(m_app.CurrentLanguageIndex());
+  m_menu->SetBitmap(cmd::ID_CHINESE, MenuBitmap(140));
+  m_menu->SetBitmap(cmd::ID_ENGLISH, MenuBitmap(141));
+  m_menu->SetBitmap(cmd::ID_JAPANESE, MenuBitmap(142));
+  LayOutFixed();
+  return true;
+}
+
+bool CVistrelDlg::DestroyWindow() {
+  if (m_bShutDown) return true;
+  m_bShutDown = true;
+  if (m_hDevNotify) {
+    m_hDevNotify->Unregister();
+    m_hDevNotify.reset();
+  }
+  return true;
+}
+
+bool CVistrelDlg::HasFramePicture() const {
+  std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
+  return m_frame.m_pFrameImage != nullptr;
+}
+
+void CVistrelDlg::LayOutFixed() {
+  layout()->activate();
+  setFixedSize(layout()->totalSizeHint());
+}
+
+void CVistrelDlg::keyPressEvent(QKeyEvent* event) {
+  // Enter and Escape end the program as Exit does, through the one shut-down.
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      accept();
+      return;
+    case Qt::Key_Escape:
+      reject();
+      return;
+    default:
+      QDialog::keyPressEvent(event);
+  }
+}
+
+void CVistrelDlg::contextMenuEvent(QContextMenuEvent* event) {
+  if (m_contextMenu) m_contextMenu->popup(event->globalPos());
+}

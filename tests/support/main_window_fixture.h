@@ -1,0 +1,56 @@
+// A main window on a fresh user account, initialised as at start-up (without a
+// modal loop), and helpers to answer the modal windows it opens.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+#include "app/vistrel_app.h"
+#include "mainwnd/vistrel_dlg.h"
+#include "support/user_folders.h"
+#include "support/wait.h"
+
+namespace testsupport {
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void Open(const QString& commandLine = QString(), PlatformServices services = {}) {
+    app = std::make_unique<CVistrelApp>(commandLine, std::move(services));
+    app->PrepareStartup();
+    dlg = std::make_unique<CVistrelDlg>(*app);
+    dlg->OnInitDialog();
+  }
+  void TearDown() override {
+    if (dlg) dlg->DestroyWindow();
+    dlg.reset();
+    app.reset();
+  }
+
+  ScopedUserFolders user;
+  std::unique_ptr<CVistrelApp> app;
+  std::unique_ptr<CVistrelDlg> dlg;
+};
+
+// Runs `answer` on the next modal dialog of type T as soon as it is shown (from inside
+// its modal loop). Polls with a zero timer so it works whenever the dialog comes.
+template <class T>
+void AnswerNextModal(std::function<void(T*)> answer) {
+  auto* timer = new QTimer(qApp);
+  timer->setInterval(0);
+  QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
+    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()); dialog && dialog->isVisible()) {
+      timer->stop();
+      timer->deleteLater();
+      answer(dialog);
+    }
+  });
+  timer->start();
+}
+
+}  // namespace testsupport
