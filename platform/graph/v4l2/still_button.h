@@ -1,0 +1,49 @@
+// The camera's still button. A UVC camera with a button exposes it as an input
+// device that reports KEY_CAMERA; a thread reads its events while the source runs.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <thread>
+
+#include "platform/graph/v4l2/unique_fd.h"
+
+namespace platform::v4l2 {
+
+// Opens the button for reading input_event records (non-blocking); an invalid fd when
+// it cannot be opened.
+using StillButtonOpener = std::function<UniqueFd()>;
+// The button of the camera at a video node: an opener, or an empty function when the
+// camera has no button. Injected so tests can hand a pipe carrying input events.
+using StillButtonFinder = std::function<StillButtonOpener(const QString& videoNode)>;
+
+// Calls `pressed` once per press of KEY_CAMERA (value 1; repeats and releases are
+// ignored) until Stop, or until the device goes away or the writer closes the pipe.
+class StillButtonReader {
+ public:
+  StillButtonReader() = default;
+  ~StillButtonReader() { Stop(); }
+  StillButtonReader(const StillButtonReader&) = delete;
+  StillButtonReader& operator=(const StillButtonReader&) = delete;
+
+  // Reads `device` on a thread of its own; false when the thread cannot be set up.
+  bool Start(UniqueFd device, std::function<void()> pressed);
+  // Returns after the last `pressed` call has returned.
+  void Stop();
+  bool IsRunning() const { return m_thread.joinable(); }
+
+ private:
+  void Run(int device, int stop);
+
+  UniqueFd m_device;
+  UniqueFd m_stop;
+  std::function<void()> m_pressed;
+  std::thread m_thread;
+};
+
+// True when an input device's key bitmap (sysfs capabilities/key: hex words of the
+// width of a long, most significant first) has the bit of `code`.
+bool KeyBitmapHas(const QString& bitmap, int code);
+
+}  // namespace platform::v4l2
