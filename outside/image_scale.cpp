@@ -8,10 +8,9 @@ extern "C" {
 #include <cstring>
 
 namespace {
-// Full-resolution chroma on input and output and accurate rounding keep colour edges
-// and flat areas within a level of a plain bilinear resample; swscale otherwise halves
-// the horizontal colour resolution of packed RGB.
-constexpr int kScaleFlags = SWS_BILINEAR | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP | SWS_ACCURATE_RND;
+// Packed BGR on both sides is resampled per colour channel (no detour through
+// subsampled chroma), so a plain bilinear context is exact to rounding.
+constexpr int kScaleFlags = SWS_BILINEAR;
 }  // namespace
 
 ImageScaler::~ImageScaler() { sws_freeContext(m_context); }
