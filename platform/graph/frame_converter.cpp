@@ -3,7 +3,9 @@
 #include <cstring>
 
 extern "C" {
+#include <libavutil/common.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/pixdesc.h>
 }
 
 namespace platform {
@@ -15,6 +17,12 @@ constexpr int kMaxDimension = 16384;
 constexpr int kPlaneAlign = 64;
 // libswscale's vector code may write a little past the last byte of a row.
 constexpr std::size_t kOutputSlack = 64;
+
+// Conversion flags for a frame width. libswscale's fast planar-to-RGB path works in
+// groups of 8 pixels and leaves the last pixels of a row unwritten (or writes them
+// past the row) when the width is no multiple of 8; exact rounding takes its
+// general path, which writes every row exactly.
+int FlagsFor(int width) { return width % 8 == 0 ? SWS_BILINEAR : SWS_BILINEAR | SWS_ACCURATE_RND; }
 
 bool ValidSize(int width, int height) {
   return width > 0 && height > 0 && width <= kMaxDimension && height <= kMaxDimension;
@@ -86,14 +94,16 @@ bool FrameConverter::ConvertYuyv(const std::uint8_t* data, std::size_t size, int
     m_planarHeight = height;
   }
 
-  SwsContext* toPlanar = m_yuyvToPlanar.Get(width, height, AV_PIX_FMT_YUYV422, false, AV_PIX_FMT_YUV422P);
-  SwsContext* toBgr = m_planarToBgr.Get(width, height, AV_PIX_FMT_YUV422P, false, AV_PIX_FMT_BGR24);
+  SwsContext* toPlanar =
+      m_yuyvToPlanar.Get(width, height, AV_PIX_FMT_YUYV422, false, AV_PIX_FMT_YUV422P, SWS_BILINEAR);
+  SwsContext* toBgr =
+      m_planarToBgr.Get(width, height, AV_PIX_FMT_YUV422P, false, AV_PIX_FMT_BGR24, FlagsFor(width));
   if (!toPlanar || !toBgr) return false;
 
   const std::uint8_t* const packed[4] = {data, nullptr, nullptr, nullptr};
   const int packedStrides[4] = {width * 2, 0, 0, 0};
   if (sws_scale(toPlanar, packed, packedStrides, 0, height, m_planes, m_planeStrides) != height) return false;
-  return ScaleToOutput(toBgr, m_planes, m_planeStrides, width, height, out);
+  return ScaleToOutput(toBgr, AV_PIX_FMT_YUV422P, m_planes, m_planeStrides, width, height, out);
 }
 
 bool FrameConverter::ConvertMjpeg(const std::uint8_t* data, std::size_t size, ConvertedFrame& out) {
@@ -104,9 +114,11 @@ bool FrameConverter::ConvertMjpeg(const std::uint8_t* data, std::size_t size, Co
   bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
   const AVPixelFormat format = WithoutJpegRange(static_cast<AVPixelFormat>(frame->format), fullRange);
   SwsContext* toBgr = ValidSize(frame->width, frame->height)
-                          ? m_decodedToBgr.Get(frame->width, frame->height, format, fullRange, AV_PIX_FMT_BGR24)
+                          ? m_decodedToBgr.Get(frame->width, frame->height, format, fullRange, AV_PIX_FMT_BGR24,
+                                               FlagsFor(frame->width))
                           : nullptr;
-  const bool ok = toBgr && ScaleToOutput(toBgr, frame->data, frame->linesize, frame->width, frame->height, out);
+  const bool ok =
+      toBgr && ScaleToOutput(toBgr, format, frame->data, frame->linesize, frame->width, frame->height, out);
   av_frame_unref(frame);
   return ok;
 }
@@ -175,16 +187,27 @@ bool FrameConverter::EnsureOutput(int width, int height) {
   return m_output != nullptr;
 }
 
-bool FrameConverter::ScaleToOutput(SwsContext* context, const std::uint8_t* const planes[], const int strides[],
-                                   int width, int height, ConvertedFrame& out) {
+bool FrameConverter::ScaleToOutput(SwsContext* context, AVPixelFormat format, const std::uint8_t* const planes[],
+                                   const int strides[], int width, int height, ConvertedFrame& out) {
   if (!EnsureOutput(width, height)) return false;
-  // Bottom row first: the first row written (the picture's top) goes to the last
-  // stored row, and each next one a row below it in memory.
-  const int stride = width * 3;
-  std::uint8_t* const lastRow = m_output.get() + static_cast<std::size_t>(height - 1) * static_cast<std::size_t>(stride);
-  std::uint8_t* const destination[4] = {lastRow, nullptr, nullptr, nullptr};
-  const int destinationStrides[4] = {-stride, 0, 0, 0};
-  if (sws_scale(context, planes, strides, 0, height, destination, destinationStrides) != height) return false;
+  // Bottom row first: the source is read from its last row up (each plane starts at
+  // its last row, with a negative stride) and the output written top down. Writing
+  // the output upwards instead would let a row's vector tail land on the row
+  // written just before it.
+  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(format);
+  const int planeCount = av_pix_fmt_count_planes(format);
+  if (!desc || planeCount <= 0 || planeCount > 4) return false;
+  const std::uint8_t* flipped[4] = {};
+  int flippedStrides[4] = {};
+  for (int i = 0; i < planeCount; ++i) {
+    const bool chroma = i == 1 || i == 2;
+    const int rows = chroma ? AV_CEIL_RSHIFT(height, desc->log2_chroma_h) : height;
+    flipped[i] = planes[i] + static_cast<std::ptrdiff_t>(rows - 1) * strides[i];
+    flippedStrides[i] = -strides[i];
+  }
+  std::uint8_t* const destination[4] = {m_output.get(), nullptr, nullptr, nullptr};
+  const int destinationStrides[4] = {width * 3, 0, 0, 0};
+  if (sws_scale(context, flipped, flippedStrides, 0, height, destination, destinationStrides) != height) return false;
   out.pixels = m_output.get();
   out.width = width;
   out.height = height;

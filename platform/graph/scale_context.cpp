@@ -7,9 +7,9 @@ extern "C" {
 namespace platform {
 
 SwsContext* ScaleContext::Get(int width, int height, AVPixelFormat source, bool sourceFullRange,
-                              AVPixelFormat destination) {
+                              AVPixelFormat destination, int flags) {
   if (m_context && width == m_width && height == m_height && source == m_source &&
-      sourceFullRange == m_sourceFullRange && destination == m_destination) {
+      sourceFullRange == m_sourceFullRange && destination == m_destination && flags == m_flags) {
     return m_context.get();
   }
   m_context.reset();
@@ -23,7 +23,7 @@ SwsContext* ScaleContext::Get(int width, int height, AVPixelFormat source, bool 
                   av_opt_set_int(c, "dsth", height, 0) >= 0 &&
                   av_opt_set_int(c, "dst_format", destination, 0) >= 0 &&
                   av_opt_set_int(c, "src_range", sourceFullRange ? 1 : 0, 0) >= 0 &&
-                  av_opt_set_int(c, "sws_flags", SWS_BILINEAR, 0) >= 0 && sws_init_context(c, nullptr, nullptr) >= 0;
+                  av_opt_set_int(c, "sws_flags", flags, 0) >= 0 && sws_init_context(c, nullptr, nullptr) >= 0;
   if (!ok) return nullptr;
   m_context = std::move(context);
   m_width = width;
@@ -31,6 +31,7 @@ SwsContext* ScaleContext::Get(int width, int height, AVPixelFormat source, bool 
   m_source = source;
   m_sourceFullRange = sourceFullRange;
   m_destination = destination;
+  m_flags = flags;
   return m_context.get();
 }
 

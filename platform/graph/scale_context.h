@@ -13,8 +13,10 @@ namespace platform {
 class ScaleContext {
  public:
   // The context for width × height from source to destination format; the source is
-  // full range (JPEG) or limited range (video). Null when it cannot be made.
-  SwsContext* Get(int width, int height, AVPixelFormat source, bool sourceFullRange, AVPixelFormat destination);
+  // full range (JPEG) or limited range (video); flags are libswscale's SWS_*. Null
+  // when it cannot be made.
+  SwsContext* Get(int width, int height, AVPixelFormat source, bool sourceFullRange, AVPixelFormat destination,
+                  int flags);
 
  private:
   AvPtr<SwsContext> m_context;
@@ -23,6 +25,7 @@ class ScaleContext {
   AVPixelFormat m_source = AV_PIX_FMT_NONE;
   bool m_sourceFullRange = false;
   AVPixelFormat m_destination = AV_PIX_FMT_NONE;
+  int m_flags = 0;
 };
 
 }  // namespace platform
