@@ -16,7 +16,10 @@ PropertyRange Range(long min, long max, long step, long def, long caps) { return
 
 }  // namespace
 
-CameraControls::CameraControls() {
+CameraControls::CameraControls() { Reset(); }
+
+void CameraControls::Reset() {
+  std::lock_guard lock(m_mutex);
   auto init = [this](Slot slot, PropertyRange range, bool automatic) {
     m_controls[slot] = {range, range.def, automatic};
   };

@@ -32,6 +32,9 @@ class CameraControls {
 
   std::shared_ptr<const ToneTables> Tables() const;
 
+  // Every control back to its default, as at power-on.
+  void Reset();
+
   static constexpr long kPowerLineProperty = 13;
 
  private:

@@ -15,19 +15,6 @@ constexpr double kFieldDiameter = 0.9;  // of the frame height
 constexpr int kSpokeShift = 4;          // spokes 16 angle steps wide: 8 bright, 8 dark
 constexpr std::uint8_t kSpokeSpeed = 2; // angle steps per frame: one turn in 128 frames
 
-// Video-range conversion of full-range values, for YUYV.
-struct VideoRange {
-  std::uint8_t luma[256];
-  std::uint8_t chroma[256];
-  constexpr VideoRange() : luma(), chroma() {
-    for (int i = 0; i < 256; ++i) {
-      luma[i] = static_cast<std::uint8_t>(16 + (i * 219 + 127) / 255);
-      chroma[i] = static_cast<std::uint8_t>(16 + (i * 224 + 127) / 255);
-    }
-  }
-};
-constexpr VideoRange kVideoRange;
-
 }  // namespace
 
 bool FramePainter::SupportsSize(int width, int height) {
@@ -47,9 +34,9 @@ bool FramePainter::Prepare(int width, int height) {
   m_fieldBegin.assign(height, 0);
   m_fieldEnd.assign(height, 0);
   m_kindRow.assign(width, 0);
-  m_y.assign(pixels, 0);
-  m_u.assign(static_cast<std::size_t>(cw) * height, 128);
-  m_v.assign(static_cast<std::size_t>(cw) * height, 128);
+  m_y.clear();
+  m_u.clear();
+  m_v.clear();
 
   const double cx = width / 2.0;
   const double cy = height / 2.0;
@@ -94,59 +81,79 @@ int FramePainter::BandOfRow(int y, std::uint64_t frameNumber) const {
   return triangle * (ToneTables::kBands - 1) / period;
 }
 
-void FramePainter::PaintRow(int y, std::uint8_t phase, int band, const ToneTables& t) {
-  const std::size_t row = static_cast<std::size_t>(y) * m_width;
-  const std::uint8_t* scene = &m_sceneLuma[row];
-  const std::uint8_t* angle = &m_angle[row];
-  std::uint8_t* out = &m_y[row];
-  std::uint8_t* kind = m_kindRow.data();
-  const auto& luts = t.luma[band];
-  const int begin = m_fieldBegin[y];
-  const int end = m_fieldEnd[y];
-
-  for (int x = 0; x < begin; ++x) out[x] = luts[0][scene[x]];
-  std::memset(kind, 0, begin);
-  for (int x = begin; x < end; ++x) {
-    const int k = 1 + ((static_cast<std::uint8_t>(angle[x] + phase) >> kSpokeShift) & 1);
-    kind[x] = static_cast<std::uint8_t>(k);
-    out[x] = luts[k][scene[x]];
-  }
-  for (int x = end; x < m_width; ++x) out[x] = luts[0][scene[x]];
-  std::memset(kind + end, 0, m_width - end);
-
-  const int cw = m_width / 2;
-  const std::size_t crow = static_cast<std::size_t>(y) * cw;
-  const std::uint8_t* ring = &m_ring[crow];
-  std::uint8_t* u = &m_u[crow];
-  std::uint8_t* v = &m_v[crow];
-  for (int j = 0; j < cw; ++j) {
-    const int index = kind[2 * j] * ToneTables::kClasses + ring[j];
-    u[j] = t.u[index];
-    v[j] = t.v[index];
-  }
-}
-
-void FramePainter::Paint(std::uint64_t frameNumber, const ToneTables& tables) {
-  if (m_width == 0) return;
+template <int kLumaStep, int kChromaStep>
+void FramePainter::Paint(std::uint64_t frameNumber, const ToneTables& t, const YuvTarget& target) {
   const auto phase = static_cast<std::uint8_t>(frameNumber * kSpokeSpeed);
-  for (int y = 0; y < m_height; ++y) PaintRow(y, phase, tables.banding ? BandOfRow(y, frameNumber) : 0, tables);
+  const int cw = m_width / 2;
+  const auto& lumaBands = t.luma[target.range];
+  const std::uint8_t* uTable = t.u[target.range].data();
+  const std::uint8_t* vTable = t.v[target.range].data();
+  std::uint8_t* kind = m_kindRow.data();
 
-  SevenSegmentCanvas canvas{m_y.data(), m_u.data(), m_v.data(), m_width, m_height};
-  DrawCounter(canvas, frameNumber);
+  for (int y = 0; y < m_height; ++y) {
+    const std::size_t row = static_cast<std::size_t>(y) * m_width;
+    const std::uint8_t* scene = &m_sceneLuma[row];
+    const std::uint8_t* angle = &m_angle[row];
+    const auto& luts = lumaBands[t.banding ? BandOfRow(y, frameNumber) : 0];
+    std::uint8_t* out = target.y + y * target.lumaStride;
+    const int begin = m_fieldBegin[y];
+    const int end = m_fieldEnd[y];
+
+    for (int x = 0; x < begin; ++x) out[x * kLumaStep] = luts[0][scene[x]];
+    std::memset(kind, 0, begin);
+    for (int x = begin; x < end; ++x) {
+      const int k = 1 + ((static_cast<std::uint8_t>(angle[x] + phase) >> kSpokeShift) & 1);
+      kind[x] = static_cast<std::uint8_t>(k);
+      out[x * kLumaStep] = luts[k][scene[x]];
+    }
+    for (int x = end; x < m_width; ++x) out[x * kLumaStep] = luts[0][scene[x]];
+    std::memset(kind + end, 0, m_width - end);
+
+    const std::uint8_t* ring = &m_ring[static_cast<std::size_t>(y) * cw];
+    std::uint8_t* u = target.u + y * target.chromaStride;
+    std::uint8_t* v = target.v + y * target.chromaStride;
+    for (int j = 0; j < cw; ++j) {
+      const int index = kind[2 * j] * ToneTables::kClasses + ring[j];
+      u[j * kChromaStep] = uTable[index];
+      v[j * kChromaStep] = vTable[index];
+    }
+  }
+  DrawCounter(target, frameNumber);
 }
 
-void FramePainter::PackYuyv(std::uint8_t* out) const {
-  const int cw = m_width / 2;
-  const std::size_t count = static_cast<std::size_t>(cw) * m_height;
-  const std::uint8_t* y = m_y.data();
-  for (std::size_t j = 0; j < count; ++j) {
-    out[0] = kVideoRange.luma[y[0]];
-    out[1] = kVideoRange.chroma[m_u[j]];
-    out[2] = kVideoRange.luma[y[1]];
-    out[3] = kVideoRange.chroma[m_v[j]];
-    out += 4;
-    y += 2;
+void FramePainter::PaintYuyv(std::uint64_t frameNumber, const ToneTables& tables, std::uint8_t* out) {
+  if (m_width == 0) return;
+  YuvTarget target;
+  target.y = out;
+  target.u = out + 1;
+  target.v = out + 3;
+  target.lumaStep = 2;
+  target.chromaStep = 4;
+  target.lumaStride = target.chromaStride = static_cast<std::size_t>(m_width) * 2;
+  target.width = m_width;
+  target.height = m_height;
+  target.range = ToneTables::kVideo;
+  Paint<2, 4>(frameNumber, tables, target);
+}
+
+void FramePainter::PaintPlanes(std::uint64_t frameNumber, const ToneTables& tables) {
+  if (m_width == 0) return;
+  const std::size_t pixels = static_cast<std::size_t>(m_width) * m_height;
+  if (m_y.size() != pixels) {
+    m_y.resize(pixels);
+    m_u.resize(pixels / 2);
+    m_v.resize(pixels / 2);
   }
+  YuvTarget target;
+  target.y = m_y.data();
+  target.u = m_u.data();
+  target.v = m_v.data();
+  target.lumaStride = static_cast<std::size_t>(m_width);
+  target.chromaStride = static_cast<std::size_t>(m_width) / 2;
+  target.width = m_width;
+  target.height = m_height;
+  target.range = ToneTables::kFull;
+  Paint<1, 1>(frameNumber, tables, target);
 }
 
 }  // namespace platform::vcam

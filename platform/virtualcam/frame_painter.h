@@ -1,14 +1,16 @@
-// Paints the virtual camera's picture into 4:2:2 planes: a bright circular field with
-// rotating spokes on a dark surround, and a frame counter in the top left corner.
+// Paints the virtual camera's picture: a bright circular field with rotating spokes on a
+// dark surround, and a frame counter in the top left corner.
 //
 // Everything that depends only on the frame size (the field's extent per row, each
 // pixel's scene luma and angle, each chroma sample's ring) is computed once per size, so
-// a frame is table lookups.
+// a frame is table lookups. The picture goes straight into packed YUYV (video range) or
+// into the painter's own 4:2:2 planes (full range, for the JPEG encoder).
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "seven_segment.h"
 #include "tone_tables.h"
 
 namespace platform::vcam {
@@ -20,21 +22,22 @@ class FramePainter {
 
   // Precomputes the tables for a size (nothing when the size is unchanged).
   bool Prepare(int width, int height);
-  void Paint(std::uint64_t frameNumber, const ToneTables& tables);
+
+  // Paints into width * height * 2 bytes of YUYV.
+  void PaintYuyv(std::uint64_t frameNumber, const ToneTables& tables, std::uint8_t* out);
+  // Paints into the planes below.
+  void PaintPlanes(std::uint64_t frameNumber, const ToneTables& tables);
 
   int Width() const { return m_width; }
   int Height() const { return m_height; }
-  int ChromaWidth() const { return m_width / 2; }
-  // The planes, full-range (JPEG) values, top row first, strides Width() and ChromaWidth().
+  // The planes: top row first, strides Width() and Width() / 2, full height.
   const std::uint8_t* Y() const { return m_y.data(); }
   const std::uint8_t* U() const { return m_u.data(); }
   const std::uint8_t* V() const { return m_v.data(); }
 
-  // Packs the planes as YUYV with video-range values, as UVC cameras send them.
-  void PackYuyv(std::uint8_t* out) const;
-
  private:
-  void PaintRow(int y, std::uint8_t phase, int band, const ToneTables& tables);
+  template <int kLumaStep, int kChromaStep>
+  void Paint(std::uint64_t frameNumber, const ToneTables& tables, const YuvTarget& target);
   int BandOfRow(int y, std::uint64_t frameNumber) const;
 
   int m_width = 0;
@@ -45,7 +48,7 @@ class FramePainter {
   std::vector<int> m_fieldBegin;           // per row: the field's pixels [begin, end)
   std::vector<int> m_fieldEnd;
   std::vector<std::uint8_t> m_kindRow;     // one row of pixel kinds, reused
-  std::vector<std::uint8_t> m_y, m_u, m_v;
+  std::vector<std::uint8_t> m_y, m_u, m_v; // made on the first PaintPlanes at a size
 };
 
 }  // namespace platform::vcam

@@ -57,6 +57,9 @@ std::uint8_t ToByte(double v) { return static_cast<std::uint8_t>(std::lround(std
 
 }  // namespace
 
+std::uint8_t VideoRangeLuma(std::uint8_t full) { return static_cast<std::uint8_t>(16 + (full * 219 + 127) / 255); }
+std::uint8_t VideoRangeChroma(std::uint8_t full) { return static_cast<std::uint8_t>(16 + (full * 224 + 127) / 255); }
+
 std::uint8_t SceneFieldLuma(double r) {
   const double rr = std::clamp(r, 0.0, 1.0);
   return ToByte(200.0 - 36.0 * rr * rr);
@@ -69,11 +72,14 @@ ToneTables ToneTables::Build(const ToneSettings& s) {
   t.banding = s.powerLine == 0;
 
   for (int band = 0; band < kBands; ++band) {
-    const double flicker = 1.0 - 0.15 * band / (kBands - 1);
+    const double flicker = 1.0 - 0.25 * band / (kBands - 1);
     for (int kind = 0; kind < kKinds; ++kind) {
       const int offset = kind == 1 ? -detail : kind == 2 ? detail : 0;
-      for (int scene = 0; scene < 256; ++scene)
-        t.luma[band][kind][scene] = ToByte(curve(std::clamp(scene + offset, 0, 255), flicker));
+      for (int scene = 0; scene < 256; ++scene) {
+        const std::uint8_t full = ToByte(curve(std::clamp(scene + offset, 0, 255), flicker));
+        t.luma[kFull][band][kind][scene] = full;
+        t.luma[kVideo][band][kind][scene] = VideoRangeLuma(full);
+      }
     }
   }
 
@@ -94,8 +100,11 @@ ToneTables ToneTables::Build(const ToneSettings& s) {
       c.v += 14.0 * warm;
       const double u = (c.u * cosA - c.v * sinA) * saturation * fade;
       const double v = (c.u * sinA + c.v * cosA) * saturation * fade;
-      t.u[kind * kClasses + cls] = ToByte(128.0 + std::clamp(u, -127.0, 127.0));
-      t.v[kind * kClasses + cls] = ToByte(128.0 + std::clamp(v, -127.0, 127.0));
+      const int i = kind * kClasses + cls;
+      t.u[kFull][i] = ToByte(128.0 + std::clamp(u, -127.0, 127.0));
+      t.v[kFull][i] = ToByte(128.0 + std::clamp(v, -127.0, 127.0));
+      t.u[kVideo][i] = VideoRangeChroma(t.u[kFull][i]);
+      t.v[kVideo][i] = VideoRangeChroma(t.v[kFull][i]);
     }
   }
   return t;

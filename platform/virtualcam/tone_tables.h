@@ -25,17 +25,22 @@ struct ToneSettings {
 };
 
 struct ToneTables {
-  // Flicker bands: the luma tables for rows lit 0 % … 15 % darker.
-  static constexpr int kBands = 8;
+  // Flicker bands: the luma tables for rows lit 0 % … 25 % darker.
+  static constexpr int kBands = 16;
   // Luma tables by pixel kind: 0 surround, 1 dark spoke, 2 bright spoke.
   static constexpr int kKinds = 3;
   // Chroma classes: 0..7 rings of the bright field from the centre out, 8 the surround.
   static constexpr int kRings = 8;
   static constexpr int kClasses = kRings + 1;
 
-  std::array<std::array<std::array<std::uint8_t, 256>, kKinds>, kBands> luma{};
-  std::array<std::uint8_t, kKinds * kClasses> u{};  // index kind * kClasses + class
-  std::array<std::uint8_t, kKinds * kClasses> v{};
+  // Value ranges: full (0..255, as JPEG codes them) and video (16..235, chroma 16..240,
+  // as UVC cameras send YUYV).
+  enum Range { kFull = 0, kVideo = 1, kRanges = 2 };
+
+  using LumaTable = std::array<std::uint8_t, 256>;
+  std::array<std::array<std::array<LumaTable, kKinds>, kBands>, kRanges> luma{};
+  std::array<std::array<std::uint8_t, kKinds * kClasses>, kRanges> u{};  // index kind * kClasses + class
+  std::array<std::array<std::uint8_t, kKinds * kClasses>, kRanges> v{};
   bool banding = false;  // rows use their flicker band; otherwise band 0 everywhere
 
   static ToneTables Build(const ToneSettings& settings);
@@ -45,5 +50,9 @@ struct ToneTables {
 // the dark surround; the painter and the chroma tables agree on these.
 std::uint8_t SceneFieldLuma(double r);
 constexpr std::uint8_t kSceneSurroundLuma = 20;
+
+// Full-range values in video range.
+std::uint8_t VideoRangeLuma(std::uint8_t full);
+std::uint8_t VideoRangeChroma(std::uint8_t full);
 
 }  // namespace platform::vcam

@@ -103,6 +103,8 @@ void VirtualCamera::Plug() {
   {
     std::lock_guard lock(m_impl->stateMutex);
     if (m_impl->plugged.load()) return;
+    // Power comes back: the controls start from their defaults, the flash keeps its bytes.
+    m_impl->controls.Reset();
     m_impl->plugged.store(true);
   }
   m_impl->plugListeners.Call(true);

@@ -63,7 +63,8 @@ class VirtualCamera {
   QString InstanceId() const;
 
   // Plug state. Listeners run on the thread that plugs or unplugs, once per change (a
-  // second Unplug or Plug in a row does nothing).
+  // second Unplug or Plug in a row does nothing). Plugging in powers the camera up: its
+  // controls are back at their defaults; the flash keeps its contents.
   bool IsPlugged() const;
   void Plug();
   void Unplug();  // stops the stream first; the source reports the camera lost
