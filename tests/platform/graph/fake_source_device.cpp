@@ -111,7 +111,7 @@ void FakeSourceDevice::Stream() {
       m_callbacks.still();
       lock.lock();
     }
-    if (!lost) {
+    if (!lost || m_options.framesAfterLoss) {
       const std::vector<std::uint8_t> bytes = m_frame;
       SourceFrame frame{bytes.data(), bytes.size(), m_frameFormat, m_frameWidth, m_frameHeight,
                         m_framesSent.load() * 333333};

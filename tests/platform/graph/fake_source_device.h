@@ -20,8 +20,16 @@ struct FakeOptions {
   bool streamConfig = true;
   bool procAmp = true;
   bool cameraControl = true;
+  bool framesAfterLoss = false;  // a driver that keeps sending after reporting the loss
   std::vector<platform::Capability> capabilities;  // empty: YUY2 and MJPG 160×120, each VIH then VIH2
 };
+
+// Default options with one flag cleared, e.g. Without(&FakeOptions::previewPin).
+inline FakeOptions Without(bool FakeOptions::*flag) {
+  FakeOptions options;
+  options.*flag = false;
+  return options;
+}
 
 class FakeSourceDevice final : public platform::SourceDevice {
  public:
