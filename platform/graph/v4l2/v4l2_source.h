@@ -52,6 +52,8 @@ class V4l2Source : public SourceDevice {
   // Applies the current format, then streams. After a loss the source stays started
   // (IsStreaming true, no more frames) until Stop.
   bool Start(Callbacks callbacks) override;
+  // Waits for the streaming and still threads, so it must not be called from inside
+  // a callback; a lost callback only notes the loss and the owner stops later.
   void Stop() override;
   bool IsStreaming() const override { return m_streaming; }
 

@@ -205,7 +205,7 @@ int FakeV4l2Io::Handle(FakeNode& node, unsigned long request, void* arg) {
     case VIDIOC_QUERYCAP: {
       auto* caps = static_cast<v4l2_capability*>(arg);
       *caps = {};
-      std::strncpy(reinterpret_cast<char*>(caps->card), node.card.c_str(), sizeof caps->card);
+      std::memcpy(caps->card, node.card.c_str(), std::min(node.card.size(), sizeof caps->card - 1));
       caps->device_caps = node.deviceCaps;
       caps->capabilities = node.deviceCaps | V4L2_CAP_DEVICE_CAPS | V4L2_CAP_META_CAPTURE;
       return 0;
