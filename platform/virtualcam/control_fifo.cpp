@@ -39,8 +39,11 @@ bool ControlFifo::IsRunning() const {
 
 bool ControlFifo::Start(const QString& path, LineHandler handler) {
   Stop();
-  // From inside the handler the old reader cannot be joined, so no new one is started.
-  if (IsRunning()) return false;
+  {
+    // From inside the handler the old reader cannot be joined, so no new one is started.
+    std::lock_guard lock(m_mutex);
+    if (m_thread.joinable() || m_readerId == std::this_thread::get_id()) return false;
+  }
   const QByteArray name = QFile::encodeName(path);
   if (path.isEmpty() || !EnsureFifo(name)) return false;
   UniqueFd reader(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -58,11 +61,13 @@ bool ControlFifo::Start(const QString& path, LineHandler handler) {
   m_line.clear();
   m_overlong = false;
   m_thread = std::thread(&ControlFifo::Run, this);
+  m_readerId = m_thread.get_id();
   return true;
 }
 
 void ControlFifo::Stop() {
   std::thread reader;
+  UniqueFd read, write, wake;  // closed once the reader is gone
   {
     std::lock_guard lock(m_mutex);
     if (!m_thread.joinable()) return;
@@ -70,14 +75,17 @@ void ControlFifo::Stop() {
     // just the same.
     const std::uint64_t one = 1;
     [[maybe_unused]] const ssize_t written = ::write(m_wake.Get(), &one, sizeof one);
-    if (m_thread.get_id() == std::this_thread::get_id()) return;
+    if (m_readerId == std::this_thread::get_id()) return;
     reader = std::move(m_thread);
+    read = std::move(m_read);
+    write = std::move(m_write);
+    wake = std::move(m_wake);
   }
+  // m_readerId stays set during the join, so the handler's last call still knows its own
+  // thread (a Start from there fails instead of racing this Stop).
   reader.join();
   std::lock_guard lock(m_mutex);
-  m_read.Reset();
-  m_write.Reset();
-  m_wake.Reset();
+  m_readerId = {};
 }
 
 void ControlFifo::Run() {

@@ -30,7 +30,8 @@ class ControlFifo {
   // something else. The handler runs on the reader thread. A running reader is stopped
   // first.
   bool Start(const QString& path, LineHandler handler);
-  // Stops and joins the reader. From inside the handler it only asks the reader to end.
+  // Stops and joins the reader. From inside the handler it only asks the reader to end
+  // (the next Start or Stop on another thread joins it); Start from there fails.
   void Stop();
   bool IsRunning() const;
 
@@ -38,8 +39,9 @@ class ControlFifo {
   void Run();
   void Consume(const char* data, std::size_t size);
 
-  mutable std::mutex m_mutex;  // guards the thread object and the descriptors
+  mutable std::mutex m_mutex;  // guards the thread object, its id and the descriptors
   std::thread m_thread;
+  std::thread::id m_readerId;  // set from start until the reader is joined
   UniqueFd m_read;
   UniqueFd m_write;  // our own writer: keeps the FIFO from reporting end-of-file
   UniqueFd m_wake;   // eventfd that ends the reader

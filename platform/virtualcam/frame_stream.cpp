@@ -25,9 +25,13 @@ void FrameStream::JoinFinished() {
   {
     std::lock_guard lock(m_mutex);
     finished = std::move(m_thread);
-    m_threadId = {};
   }
-  if (finished.joinable()) finished.join();
+  if (!finished.joinable()) return;
+  // m_threadId stays set until the join is done: the last callback may still be running
+  // and must keep recognising its own thread (its Start and Stop must not wait for us).
+  finished.join();
+  std::lock_guard lock(m_mutex);
+  m_threadId = {};
 }
 
 bool FrameStream::Start(Produce produce, Deliver deliver, double framesPerSecond) {

@@ -98,3 +98,26 @@ TEST(VirtualCameraFifo, RefusesAPathThatIsNotAFifo) {
   EXPECT_FALSE(camera.StartControlFifo(dir.path() + "/missing/folder/ctl"));
   EXPECT_EQ(QFile(path).size(), 0);
 }
+
+TEST(VirtualCameraFifo, AListenerMayStopTheReader) {
+  QTemporaryDir dir;
+  const QString path = dir.path() + "/ctl";
+  VirtualCamera camera;
+  std::atomic<int> presses{0};
+  std::atomic<int> restartedInside{-1};
+  camera.AddButtonListener([&] {
+    if (presses == 0) {
+      camera.StopControlFifo();
+      restartedInside = camera.StartControlFifo(path) ? 1 : 0;
+    }
+    ++presses;
+  });
+  ASSERT_TRUE(camera.StartControlFifo(path));
+  ASSERT_TRUE(Send(path, "button\n"));
+  ASSERT_TRUE(WaitFor([&] { return presses == 1; }));
+  EXPECT_EQ(restartedInside.load(), 0);
+  // The reader ended after that line; started again from here it reads on.
+  ASSERT_TRUE(camera.StartControlFifo(path));
+  ASSERT_TRUE(Send(path, "button\n"));
+  EXPECT_TRUE(WaitFor([&] { return presses == 2; }));
+}
