@@ -40,12 +40,12 @@ class FrameConverter {
   bool FillPacket(const std::uint8_t* data, std::size_t size);
   bool Decode();
   bool EnsureOutput(int width, int height);
-  // One sws_scale of a planar picture into the output, stored bottom row first.
-  bool ScaleToOutput(SwsContext* context, AVPixelFormat format, const std::uint8_t* const planes[],
-                     const int strides[], int width, int height, ConvertedFrame& out);
+  // One sws_scale into the output; the source planes come bottom row first.
+  bool ScaleToOutput(SwsContext* context, const std::uint8_t* const planes[], const int strides[], int width,
+                     int height, ConvertedFrame& out);
 
-  // YUYV: packed 4:2:2 to planar 4:2:2, then to BGR (the planar source takes
-  // libswscale's fast unscaled path).
+  // YUYV: packed 4:2:2 to planar 4:2:2 (bottom row first), then to BGR (the
+  // planar source takes libswscale's fast unscaled path).
   ScaleContext m_yuyvToPlanar;
   ScaleContext m_planarToBgr;
   AvPtr<std::uint8_t> m_planar;
