@@ -6,9 +6,7 @@
 #include <turbojpeg.h>
 
 #include <chrono>
-#include <cstring>
 #include <map>
-#include <string>
 #include <vector>
 
 #include "platform/graph/ffmpeg_ptr.h"
@@ -214,6 +212,11 @@ void Compare(benchmark::State& state, WireFormat format) {
     state.counters["ours_ms"] = oursMs;
     state.counters["ffmpeg_ms"] = referenceMs;
     state.counters["ratio"] = oursMs / referenceMs;
+  }
+  if (format == WireFormat::MJPG) {
+    double bytes = 0;
+    for (const auto& jpeg : frames.jpeg) bytes += static_cast<double>(jpeg.size());
+    state.counters["jpeg_kB"] = bytes / kFrames / 1024.0;
   }
 }
 
