@@ -173,15 +173,6 @@ bool WriteReadyPackets(AVFormatContext* context, AVStream* stream, MpegWriter& w
   }
 }
 
-template <int BytesPerPixel>
-void BgrRowToRgb(const std::uint8_t* __restrict source, std::uint8_t* __restrict out, int width) {
-  for (int k = 0; k < width; ++k, source += BytesPerPixel, out += 3) {
-    out[0] = source[2];
-    out[1] = source[1];
-    out[2] = source[0];
-  }
-}
-
 }  // namespace
 
 MpegWriter::~MpegWriter() { CloseVideoFile(*this); }
@@ -227,24 +218,6 @@ bool OpenVideoFile(MpegWriter& w, const char* fileName) {
   }
   if (avformat_write_header(w.pFormatCtx, nullptr) < 0) return false;
   return attempt.Succeed();
-}
-
-bool DibRowsToRgb24(const std::uint8_t* bits, int width, int height, int bitsPerPixel, std::uint8_t* out,
-                    std::ptrdiff_t outStride) {
-  if (!bits || !out || width <= 0 || height <= 0) return false;
-  if (bitsPerPixel != 24 && bitsPerPixel != 32) return false;
-  // Rows of the bitmap are padded to 4 bytes and stored bottom row first.
-  const std::size_t sourceStride = (static_cast<std::size_t>(bitsPerPixel) * static_cast<std::size_t>(width) + 31) / 32 * 4;
-  for (int i = 0; i < height; ++i) {
-    const std::uint8_t* source = bits + static_cast<std::size_t>(height - 1 - i) * sourceStride;
-    std::uint8_t* row = out + i * outStride;
-    if (bitsPerPixel == 24) {
-      BgrRowToRgb<3>(source, row, width);
-    } else {
-      BgrRowToRgb<4>(source, row, width);
-    }
-  }
-  return true;
 }
 
 bool DibToRgb24(MpegWriter& w, const std::uint8_t* bits, int width, int height, int bitsPerPixel) {

@@ -182,6 +182,32 @@ TEST(MpegWriter, BitmapRowsAreTurnedUprightAndSwappedToRgb) {
   EXPECT_EQ(out, untouched);
 }
 
+TEST(MpegWriter, EveryRowWidthConvertsLikeThePixelByPixelDefinition) {
+  // Widths around the conversion's 4- and 5-pixel steps and its tail; the output rows
+  // are packed with no slack, so a store past a row's end would show in the next row
+  // or past the buffer (caught by the sentinel).
+  for (const int bpp : {24, 32}) {
+    for (int width = 1; width <= 40; ++width) {
+      SCOPED_TRACE(testing::Message() << bpp << " bits, width " << width);
+      const int height = 3;
+      const int stride = DibStride(width, bpp);
+      std::vector<std::uint8_t> dib(static_cast<std::size_t>(stride) * height);
+      for (std::size_t i = 0; i < dib.size(); ++i) dib[i] = static_cast<std::uint8_t>(i * 37 + width);
+      std::vector<std::uint8_t> out(static_cast<std::size_t>(3 * width * height) + 1, 0x5A);
+      ASSERT_TRUE(DibRowsToRgb24(dib.data(), width, height, bpp, out.data(), 3 * width));
+      std::vector<std::uint8_t> expected(out.size(), 0x5A);
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+          const std::uint8_t* p = dib.data() + (height - 1 - y) * stride + x * bpp / 8;
+          std::uint8_t* e = expected.data() + (y * width + x) * 3;
+          e[0] = p[2], e[1] = p[1], e[2] = p[0];
+        }
+      }
+      ASSERT_EQ(out, expected);
+    }
+  }
+}
+
 TEST(MpegWriter, BitmapCopyNeedsAnOpenWriterOfTheSameSize) {
   QTemporaryDir dir;
   MpegWriter w;
