@@ -28,10 +28,18 @@ std::shared_ptr<Pin> BaseFilter::FindPin(PIN_DIRECTION direction, const QString&
   return nullptr;
 }
 
-void BaseFilter::SetGraph(IGraphBuilder* graph, const QString& name) {
+bool BaseFilter::JoinGraph(IGraphBuilder* graph, const QString& name) {
   std::lock_guard lock(m_infoLock);
+  if (m_graph || !graph) return false;
   m_graph = graph;
-  m_name = graph ? name : QString();
+  m_name = name;
+  return true;
+}
+
+void BaseFilter::LeaveGraph() {
+  std::lock_guard lock(m_infoLock);
+  m_graph = nullptr;
+  m_name.clear();
 }
 
 IGraphBuilder* BaseFilter::Graph() const {

@@ -25,8 +25,9 @@ class BaseFilter : public IBaseFilter, public std::enable_shared_from_this<BaseF
   const std::vector<std::shared_ptr<Pin>>& Pins() const { return m_pins; }
   std::shared_ptr<Pin> FindPin(PIN_DIRECTION direction, const QString& name) const;
 
-  // Graph membership, set by the graph (null graph: the filter left it).
-  void SetGraph(IGraphBuilder* graph, const QString& name);
+  // Graph membership, kept by the graph: joining fails while the filter is in a graph.
+  bool JoinGraph(IGraphBuilder* graph, const QString& name);
+  void LeaveGraph();
   IGraphBuilder* Graph() const;
 
   // Sources are started after and stopped before every other filter of a graph.

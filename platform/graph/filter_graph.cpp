@@ -9,7 +9,7 @@ FilterGraph::~FilterGraph() {
   StopLocked();
   for (const Entry& entry : m_filters) {
     for (const auto& pin : entry.filter->Pins()) pin->DisconnectBothSides();
-    entry.filter->SetGraph(nullptr, QString());
+    entry.filter->LeaveGraph();
   }
   m_filters.clear();
 }
@@ -17,7 +17,7 @@ FilterGraph::~FilterGraph() {
 HRESULT FilterGraph::AddFilter(const std::shared_ptr<IBaseFilter>& filter, const QString& name) {
   if (!filter) return E_POINTER;
   auto base = std::dynamic_pointer_cast<BaseFilter>(filter);
-  if (!base || base->Graph()) return E_INVALIDARG;
+  if (!base) return E_INVALIDARG;
 
   std::lock_guard lock(m_lock);
   QString finalName = name;
@@ -26,7 +26,7 @@ HRESULT FilterGraph::AddFilter(const std::shared_ptr<IBaseFilter>& filter, const
   } else if (std::any_of(m_filters.begin(), m_filters.end(), [&](const Entry& e) { return e.name == name; })) {
     return VFW_E_DUPLICATE_NAME;
   }
-  base->SetGraph(this, finalName);
+  if (!base->JoinGraph(this, finalName)) return E_INVALIDARG;  // already in a graph
   m_filters.push_back(Entry{std::move(base), finalName});
   return S_OK;
 }
@@ -39,7 +39,7 @@ HRESULT FilterGraph::RemoveFilter(const std::shared_ptr<IBaseFilter>& filter) {
   const std::shared_ptr<BaseFilter> base = it->filter;
   if (base->IsRunning()) base->Stop();
   for (const auto& pin : base->Pins()) pin->DisconnectBothSides();
-  base->SetGraph(nullptr, QString());
+  base->LeaveGraph();
   m_filters.erase(it);
   return S_OK;
 }
