@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QStringList>
 
+#include "app/platform_setup.h"
 #include "app/vistrel_app.h"
 
 namespace {
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("vistrel"));
   QApplication::setOrganizationName(QStringLiteral("Tavio"));
 
-  CVistrelApp app(commandLine);
+  CVistrelApp app(commandLine, MakePlatformServices());
   app.InitInstance();
   return app.ExitInstance();
 }

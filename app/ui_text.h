@@ -106,6 +106,7 @@ enum class Txt {
   Msg_CONNOTPREVIEW,
   Msg_NOSTOPPREVIEW,
   Msg_NOVIDEO,
+  Msg_SNAPFAILED,
   Count
 };
 
@@ -203,6 +204,7 @@ inline constexpr std::array<UiTextKey, static_cast<int>(Txt::Count)> kUiTextTabl
     {"WndMessage", "CONNOTPREVIEW", u8"不可以预览图像"},  // Msg_CONNOTPREVIEW
     {"WndMessage", "NOSTOPPREVIEW", u8"不能停止预览"},  // Msg_NOSTOPPREVIEW
     {"WndMessage", "NOVIDEO", u8"视频创建失败"},  // Msg_NOVIDEO
+    {"WndMessage", "SNAPFAILED", u8"拍照保存失败"},  // Msg_SNAPFAILED: shown when a snapshot could not be written
 }};
 
 inline const UiTextKey& TextKeyOf(Txt t) { return kUiTextTable[static_cast<int>(t)]; }

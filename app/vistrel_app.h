@@ -50,6 +50,15 @@ class CVistrelApp {
 
   PlatformServices& Platform() { return m_platform; }
 
+  // Camera discovery: the capture devices whose friendly name is that of a present USB
+  // device carrying the camera-control library's ids. Returns the number matched (at
+  // most two; slot 0 is the camera the graph is built on).
+  int FindCameras();
+  void EnumUsbDevices();
+  bool IsSupportedCamera(const QString& name) const;
+  // Shows the fixed messages of the device list; replaceable so tests can see them.
+  std::function<void(const QString& text)> m_showMessage;
+
   QString m_strExeDir;
   QString m_strLngPath;
   QString m_strCameraNames[kMaxCameras];

@@ -2,9 +2,12 @@
 // display worker share. Everything here is guarded by m_csFrame unless noted.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <vector>
 
+#include "mainwnd/view_transform.h"
 #include "outside/ximage.h"
 
 struct FrameState {
@@ -16,5 +19,12 @@ struct FrameState {
   int m_nFrameWidth = 0;                   // size of the last frame received
   int m_nFrameHeight = 0;
   int m_nFrameBpp = 0;
+  // The view transform's working state and its output; m_pLastFrame keeps a copy of
+  // the last transformed frame (empty until the first frame).
+  ViewTransform m_transform;
+  std::vector<std::uint8_t> m_outBuffer;
+  std::vector<std::uint8_t> m_pLastFrame;
+  CxImage m_imgShown;  // the last composed picture: frame and overlay, at frame size
+
   bool m_bFirstFrameSeen = false;  // streaming thread only: the first frame's size was taken
 };

@@ -30,7 +30,52 @@ void CVistrelDlg::OnCommand(int id) {
     case cmd::IDM_ABOUTBOX:
       OnAbout(false);
       break;
+    case cmd::ID_PLAY:
+      OnPlay();
+      break;
+    case cmd::ID_SNAP:
+      TakeSnapshot();
+      break;
+    case cmd::ID_RECORD:
+      ToggleRecording();
+      break;
+    case cmd::ID_ZOOMIN:
+      OnZoomIn();
+      break;
+    case cmd::ID_ZOOMOUT:
+      OnZoomOut();
+      break;
+    case cmd::ID_REZOOM:
+      OnZoomReset();
+      break;
+    case cmd::ID_HMIRROR:
+      OnHMirror();
+      break;
+    case cmd::ID_VMIRROR:
+      OnVMirror();
+      break;
+    case cmd::ID_REMIRROR:
+      OnMirrorReset();
+      break;
+    case cmd::ID_FILEPATH:
+      OnCaptureFolder();
+      break;
+    case cmd::ID_50HZ:
+      SetPowerLine50Hz();
+      break;
+    case cmd::ID_60HZ:
+      SetPowerLine60Hz();
+      break;
+    case cmd::ID_640X480:
+      OnResolution(cmd::ID_YUV_FIRST);
+      break;
+    case cmd::ID_PROPERTY:
+      // Without service mode the Property button toggles automatic exposure.
+      if (!m_bServiceMode) OnExposureToggle();
+      break;
     default:
+      if (cmd::IsYuvResolution(id) || cmd::IsMjpgResolution(id)) OnResolution(id);
+      // Move, Save and Restore belong to the service-mode windows and the flash store.
       break;
   }
 }

@@ -8,11 +8,15 @@
 
 #include "app/vistrel_app.h"
 #include "mainwnd/command_ids.h"
+#include "mainwnd/display_worker.h"
 #include "mainwnd/main_menu.h"
 #include "mainwnd/main_status_bar.h"
 #include "mainwnd/main_toolbar.h"
+#include "mainwnd/overlay_picture.h"
 #include "mainwnd/video_view.h"
+#include "media/recorder.h"
 #include "platform/usb/device_monitor.h"
+#include "platform/virtualcam/virtual_camera.h"
 #include "res/resources.h"
 
 namespace {
@@ -67,10 +71,18 @@ bool CVistrelDlg::OnInitDialog() {
 
   setWindowIcon(AppIcon());
 
-  // Camera arrival and removal; without udev the program simply sees none.
+  // Camera arrival and removal; without udev the program simply sees none. The virtual
+  // camera's plug and unplug come the same way.
   m_hDevNotify = std::make_unique<platform::DeviceMonitor>();
   const bool registered = m_hDevNotify->Register();
   (void)registered;
+  connect(m_hDevNotify.get(), &platform::DeviceMonitor::deviceChange, this, &CVistrelDlg::OnDeviceChange);
+  if (const auto& camera = m_app.Platform().virtualCamera) {
+    platform::DeviceMonitor* monitor = m_hDevNotify.get();
+    m_plugListener = camera->AddPlugListener([monitor](bool plugged) {
+      monitor->Post(plugged ? platform::DBT_DEVICEARRIVAL : platform::DBT_DEVICEREMOVECOMPLETE);
+    });
+  }
 
   LoadCaptureFolder();
   ApplyWindowTexts();
@@ -82,6 +94,10 @@ bool CVistrelDlg::OnInitDialog() {
 
   m_wndStatusBar = new MainStatusBar(this);
   layout()->addWidget(m_wndStatusBar);
+
+  m_display = std::make_unique<DisplayWorker>([this] { ComposeFrame(); });
+  m_recorder = std::make_unique<Recorder>();
+  if (m_app.FindCameras() > 0) SelectCamera(m_app.m_pCameraMonikers[0]);
 
   SetUpMenusAndToolbar();
 
@@ -96,6 +112,40 @@ bool CVistrelDlg::OnInitDialog() {
 bool CVistrelDlg::DestroyWindow() {
   if (m_bShutDown) return true;
   m_bShutDown = true;
+  if (!m_bInitialised) return true;
+
+  // A recording in progress is finished first, so closing never loses it.
+  bool recording = false;
+  {
+    std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
+    recording = m_bRecordStopped == 0;
+    m_bRecordStopped = 1;
+    m_bRecordOpen = false;
+  }
+  if (recording) {
+    m_timer2.stop();
+    m_timer1.stop();
+  }
+  if (m_recorder) m_recorder->Close();
+
+  StopPreview();
+  DisconnectGraph();
+  ReleaseGraph();
+  // No frame comes now; the display worker finishes before anything it reads goes.
+  if (m_display) m_display->Stop();
+  m_recorder.reset();
+  {
+    std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
+    m_frame.m_pFrameImage.reset();
+    m_frame.m_pRawImage.reset();
+    m_frame.m_outBuffer = {};
+    m_frame.m_pLastFrame = {};
+  }
+
+  if (m_plugListener >= 0 && m_app.Platform().virtualCamera) {
+    m_app.Platform().virtualCamera->RemovePlugListener(m_plugListener);
+    m_plugListener = -1;
+  }
   if (m_hDevNotify) {
     m_hDevNotify->Unregister();
     m_hDevNotify.reset();

@@ -5,19 +5,32 @@
 #pragma once
 
 #include <QDialog>
+#include <QEvent>
 #include <QString>
 
+#include <QBasicTimer>
+#include <QDateTime>
+
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 
 #include "app/ui_text.h"
 #include "capture/frame_state.h"
 #include "capture/graph_state.h"
 #include "mainwnd/view_settings.h"
+#include "platform/graph/interfaces.h"
 #include "platform/shell/shell.h"
 
 class CVistrelApp;
 class CVideoView;
+class DisplayWorker;
+class OverlayPicture;
+class Recorder;
 class MainMenu;
 class MainStatusBar;
 class MainToolBar;
@@ -27,7 +40,7 @@ namespace platform {
 class DeviceMonitor;
 }
 
-class CVistrelDlg : public QDialog {
+class CVistrelDlg : public QDialog, public CBCLS, public ISampleGrabberCB {
   Q_OBJECT
 
  public:
@@ -54,6 +67,66 @@ class CVistrelDlg : public QDialog {
   // Reads the capture folder and copies the service-mode flag.
   void LoadCaptureFolder();
 
+  // The capture graph, on the UI thread.
+  bool SelectCamera(const std::shared_ptr<IMoniker>& moniker);
+  bool BuildGraph();
+  bool ConnectGraph();
+  bool StartPreview();
+  bool StopPreview();
+  void DisconnectGraph();
+  void RemoveDownstream(const std::shared_ptr<IBaseFilter>& filter);
+  void ReleaseGraph();
+  void SetPowerLine50Hz();
+  void SetPowerLine60Hz();
+  // The camera runs: a frame picture and a capture source exist.
+  bool CameraRuns() const;
+
+  // Frames, on the streaming threads.
+  int FrameCB(std::uint8_t* pixels, int width, int height, int bitsPerPixel) override;
+  HRESULT QueryInterface(const GUID& iid, void** object) override;
+  unsigned long AddRef() override { return 2; }
+  unsigned long Release() override { return 1; }
+  HRESULT SampleCB(double sampleTime, IMediaSample* sample) override;
+  HRESULT BufferCB(double sampleTime, std::uint8_t* buffer, long length) override;
+  // Under the frame lock: transforms the camera's pixels into the output buffer and
+  // keeps a copy as the last frame.
+  bool ApplyViewTransform(const std::uint8_t* pixels, int width, int height, int bitsPerPixel);
+  // Live view: the overlay is built on the UI thread when a setting changes; the shown
+  // picture is composed by the display worker.
+  void BuildOverlay();
+  std::shared_ptr<const OverlayPicture> CurrentOverlay() const;
+  void ComposeFrame();
+  DisplayWorker* Display() const { return m_display.get(); }
+
+  // Main-window commands.
+  void OnPlay();
+  void OnZoomIn();
+  void OnZoomOut();
+  void OnZoomReset();
+  void OnHMirror();
+  void OnVMirror();
+  void OnMirrorReset();
+  void OnExposureToggle();
+  void OnCaptureFolder();
+  void OnResolution(int id);
+  void RestartWithCapability(int capability);
+
+  // Device arrival and removal (events 0x8000 and 0x8004; every event re-arms the
+  // still trigger).
+  void OnDeviceChange(int event);
+
+  // Snapshots and recording.
+  void TakeSnapshot();
+  void ToggleRecording();
+  void RecordOnFrame();
+  void OnTimer(int id);
+  bool IsRecording() const;
+  // The local time of snapshot and recording names (replaceable for tests).
+  std::function<QDateTime()> m_localTime = [] { return QDateTime::currentDateTime(); };
+
+  // The event a frame posts to ask for a paint.
+  static QEvent::Type FramePaintEvent();
+
   CVistrelApp& App() const { return m_app; }
   MainMenu* Menu() const { return m_menu; }
   MainToolBar* ToolBar() const { return m_wndToolBar; }
@@ -76,8 +149,23 @@ class CVistrelDlg : public QDialog {
   ViewSettings m_view;
   OverlaySettings m_overlay;
   CameraParams m_camera;
+  // The still trigger: the first still buffer after an event only arms it.
+  std::atomic<bool> m_bStillPending{true};
+  std::atomic<bool> m_bStillArmed{false};
+  // Recording; the two flags are guarded by the frame lock.
+  int m_bRecordStopped = 1;
+  bool m_bRecordOpen = false;
+  bool m_bRecordOpening = false;  // the recorder is opening the file
+  int m_nRecordWidth = 0;         // size of the file's pictures
+  int m_nRecordHeight = 0;
+  std::uint32_t m_dwRecordStartTick = 0;
+  QString m_strRecordFile;
+  QString m_strRecordStart;
+  QString m_strRecordLength;
 
  protected:
+  bool event(QEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -87,6 +175,24 @@ class CVistrelDlg : public QDialog {
   void OnAbout(bool fromMenu);
   void ShowLanguageCheck(int index);
   void LayOutFixed();
+  bool BuildGraphFilters();
+  void BuildResolutionLists();
+  void SelectStoredFormat();
+  void ApplyPowerLineFromSettings();
+  void SetPowerLine(int frequency);
+  void DerivePanCentre();
+  void OnFramePaint();
+  void OnPreviewStarting();
+  void LayOutForResolution();
+  void RefreshPlayPicture();
+  void RefreshZoomPictures();
+  void RefreshMirrorPictures();
+  void ShowResolutionAndZoom();
+  void ShowZoom();
+  void ShowPaneText(const QString& text);
+  void OnRecordOpened(unsigned long session, bool opened);
+  void StopRecording();
+  QString CaptureFileBase(const QDateTime& time) const;
 
   CVistrelApp& m_app;
   MainMenu* m_menu = nullptr;
@@ -95,6 +201,18 @@ class CVistrelDlg : public QDialog {
   CVideoView* m_view1000 = nullptr;
   QMenu* m_contextMenu = nullptr;
   std::unique_ptr<platform::DeviceMonitor> m_hDevNotify;
+  int m_plugListener = -1;
+  std::unique_ptr<DisplayWorker> m_display;
+  mutable std::mutex m_overlayLock;  // guards m_overlayPicture only; never held with the frame lock
+  std::shared_ptr<const OverlayPicture> m_overlayPicture;
+  CxImage m_composed;  // the display worker's picture
+  std::mutex m_snapshotLock;  // one snapshot at a time picks its name and writes it
+  std::unique_ptr<Recorder> m_recorder;
+  unsigned long m_recordSession = 0;  // tells a late open result from the current one
+  std::chrono::steady_clock::time_point m_recordOpenedAt;
+  std::int64_t m_nRecordPictures = 0;  // pictures handed to the recorder for this file
+  QBasicTimer m_timer1;  // recording status, 1000 ms
+  QBasicTimer m_timer2;  // recording pictures, 34 ms
   bool m_bInitialised = false;
   bool m_bShutDown = false;
 };

@@ -10,9 +10,13 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "app/vistrel_app.h"
 #include "mainwnd/vistrel_dlg.h"
+#include "outside/alc_backend.h"
+#include "support/scripted_platform.h"
 #include "support/user_folders.h"
 #include "support/wait.h"
 
@@ -20,8 +24,10 @@ namespace testsupport {
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  void Open(const QString& commandLine = QString(), PlatformServices services = {}) {
-    app = std::make_unique<CVistrelApp>(commandLine, std::move(services));
+  // Opens the main window; without services given, on a machine with no camera.
+  void Open(const QString& commandLine = QString(), std::optional<PlatformServices> services = std::nullopt) {
+    app = std::make_unique<CVistrelApp>(commandLine, services ? std::move(*services) : NoDeviceServices());
+    app->m_showMessage = [this](const QString& text) { messages.push_back(text); };
     app->PrepareStartup();
     dlg = std::make_unique<CVistrelDlg>(*app);
     dlg->OnInitDialog();
@@ -30,11 +36,13 @@ class MainWindowTest : public ::testing::Test {
     if (dlg) dlg->DestroyWindow();
     dlg.reset();
     app.reset();
+    alc::InstallBackend(nullptr);
   }
 
   ScopedUserFolders user;
   std::unique_ptr<CVistrelApp> app;
   std::unique_ptr<CVistrelDlg> dlg;
+  std::vector<QString> messages;  // the message boxes the window would have shown
 };
 
 // Runs `answer` on the next modal dialog of type T as soon as it is shown (from inside

@@ -1,0 +1,201 @@
+// Building the capture graph on the chosen camera: the filters and their names, the
+// resolution lists, the stored format and the power-line frequency.
+#include <QMenu>
+
+#include <cstdlib>
+#include <vector>
+
+#include "app/vistrel_app.h"
+#include "mainwnd/command_ids.h"
+#include "mainwnd/main_menu.h"
+#include "mainwnd/vistrel_dlg.h"
+#include "platform/graph/com_factory.h"
+#include "platform/graph/media_format.h"
+
+namespace {
+const QString kGrabberName = QStringLiteral("KT Sample grabber");
+const QString kNullRendererName = QStringLiteral("Null Renderer");
+const QString kNullRenderer2Name = QStringLiteral("Null Renderer2");
+
+// Width and absolute height of a capability's bitmap header, read where a
+// VIDEOINFOHEADER keeps them (a VIDEOINFOHEADER2 reads width 0 there).
+void CapabilitySize(const AM_MEDIA_TYPE& mt, int& width, int& height) {
+  width = platform::ReadInt32(mt.pbFormat, 52);
+  height = std::abs(platform::ReadInt32(mt.pbFormat, 56));
+}
+
+QString ResolutionText(int width, int height) { return QStringLiteral("%1 X %2").arg(width).arg(height); }
+}  // namespace
+
+bool CVistrelDlg::BuildGraph() {
+  platform::ComFactory* com = m_app.Platform().com.get();
+  if (!com) return false;
+  if (!m_graph.m_pCaptureBuilder && FAILED(com->CreateCaptureGraphBuilder(m_graph.m_pCaptureBuilder))) return false;
+
+  m_graph.m_pSourceFilter.reset();
+  if (m_graph.m_pMoniker) {
+    m_graph.m_szDeviceName.clear();
+    std::shared_ptr<IPropertyBag> bag;
+    QString name;
+    if (SUCCEEDED(m_graph.m_pMoniker->BindToStorage(bag)) && bag &&
+        bag->Read(QStringLiteral("FriendlyName"), name) == S_OK) {
+      // The name is kept to its buffer's length; a longer one is cut, never overrun.
+      m_graph.m_szDeviceName = name.left(CaptureGraphState::kMaxDeviceName);
+    }
+    std::shared_ptr<IBaseFilter> source;
+    if (SUCCEEDED(m_graph.m_pMoniker->BindToObject(source))) m_graph.m_pSourceFilter = source;
+  }
+
+  if (!BuildGraphFilters()) {
+    ReleaseGraph();
+    return false;
+  }
+
+  std::shared_ptr<IAMStreamConfig> config;
+  const std::shared_ptr<IBaseFilter>& source = m_graph.m_pSourceFilter;
+  if (FAILED(m_graph.m_pCaptureBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Interleaved, source,
+                                                      config)) &&
+      FAILED(m_graph.m_pCaptureBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, source, config))) {
+    config.reset();
+  }
+  m_graph.m_pStreamConfig = config;
+  if (m_graph.m_pStreamConfig) {
+    BuildResolutionLists();
+    SelectStoredFormat();
+  } else {
+    // Without stream configuration the camera runs at its own format; the lists and
+    // the selected size stay as they were.
+    m_app.UiText(Txt::Msg_NOSUPPORT_CONFIG);
+  }
+  ApplyPowerLineFromSettings();
+  return true;
+}
+
+bool CVistrelDlg::BuildGraphFilters() {
+  platform::ComFactory* com = m_app.Platform().com.get();
+  auto fail = [this](Txt text) {
+    m_app.UiText(text);
+    return false;
+  };
+  if (!m_graph.m_pSourceFilter) return fail(Txt::Msg_NOOPENSOURCE);
+  if (!m_graph.m_pGraph && (FAILED(com->CreateFilterGraph(m_graph.m_pGraph)) || !m_graph.m_pGraph)) {
+    return fail(Txt::Msg_NOCREATESOURCE);
+  }
+  if (FAILED(m_graph.m_pCaptureBuilder->SetFiltergraph(m_graph.m_pGraph))) return fail(Txt::Msg_SETSOURCEERR);
+
+  const HRESULT created = com->CreateFrameGrabber(m_graph.m_pGrabberFilter);
+  (void)created;  // a grabber that was not made fails to be added just below
+  if (!m_graph.m_pGrabberFilter || FAILED(m_graph.m_pGraph->AddFilter(m_graph.m_pGrabberFilter, kGrabberName))) {
+    return fail(Txt::Msg_NOCREATEGRABBER);
+  }
+  auto callback = ::QueryInterface<IFrameGrabberCallback>(m_graph.m_pGrabberFilter);
+  if (!callback) return fail(Txt::Msg_NOFINDINTERFACE);
+  callback->SetCallback(this);
+
+  const HRESULT first = com->CreateNullRenderer(m_graph.m_pNullRenderer);
+  (void)first;  // only the second renderer decides, as the first is checked by its add
+  if (FAILED(com->CreateNullRenderer(m_graph.m_pNullRenderer2)) || !m_graph.m_pNullRenderer2) {
+    return fail(Txt::Msg_NOCREATERENDER);
+  }
+  if (m_graph.m_pNullRenderer) {
+    const HRESULT added = m_graph.m_pGraph->AddFilter(m_graph.m_pNullRenderer, kNullRendererName);
+    (void)added;  // a missing first renderer shows as a failed connection later
+  }
+  if (FAILED(m_graph.m_pGraph->AddFilter(m_graph.m_pNullRenderer2, kNullRenderer2Name))) {
+    return fail(Txt::Msg_NORENDER);
+  }
+  if (m_graph.m_pGraph->AddFilter(m_graph.m_pSourceFilter, m_graph.m_szDeviceName) != S_OK) {
+    return fail(Txt::Msg_NOSOURCE);
+  }
+  return true;
+}
+
+void CVistrelDlg::BuildResolutionLists() {
+  int count = 0;
+  int size = 0;
+  if (FAILED(m_graph.m_pStreamConfig->GetNumberOfCapabilities(count, size)) || size != kStreamConfigCapsSize) {
+    m_graph.m_nYuvFormatCount = 0;
+    return;
+  }
+  std::vector<std::uint8_t> caps(static_cast<std::size_t>(kStreamConfigCapsSize));
+  QMenu* resolution = m_menu->ResolutionMenu();
+  if (!resolution) return;
+
+  if (m_bServiceMode) {
+    QMenu* yuv = MainMenu::SubMenu(resolution, 0);
+    QMenu* mjpg = MainMenu::SubMenu(resolution, 1);
+    if (!yuv) yuv = m_menu->AddSubMenu(resolution, QStringLiteral("YUV"));
+    if (!mjpg) mjpg = m_menu->AddSubMenu(resolution, QStringLiteral("MJPG"));
+    MainMenu::Clear(yuv);
+    MainMenu::Clear(mjpg);
+    int yuvCount = 0;
+    int mjpgCount = 0;
+    for (int i = 0; i < count; ++i) {
+      AM_MEDIA_TYPE mt;
+      if (FAILED(m_graph.m_pStreamConfig->GetStreamCaps(i, mt, caps.data()))) continue;
+      int width = 0;
+      int height = 0;
+      CapabilitySize(mt, width, height);
+      if (width == 0) continue;
+      if (mt.subtype == MEDIASUBTYPE_MJPG) {
+        m_menu->AddItem(mjpg, cmd::ID_MJPG_FIRST + mjpgCount++, ResolutionText(width, height));
+      } else {
+        m_menu->AddItem(yuv, cmd::ID_YUV_FIRST + yuvCount++, ResolutionText(width, height));
+      }
+    }
+    m_graph.m_nYuvFormatCount = yuvCount;
+    return;
+  }
+
+  // Normal mode: one flat list of the first half of the capabilities, numbered in the
+  // family of the stored format.
+  MainMenu::Clear(resolution);
+  const int first = m_graph.m_bFormatMjpg ? cmd::ID_MJPG_FIRST : cmd::ID_YUV_FIRST;
+  int entries = 0;
+  for (int i = 0; i < count / 2; ++i) {
+    AM_MEDIA_TYPE mt;
+    if (FAILED(m_graph.m_pStreamConfig->GetStreamCaps(i, mt, caps.data()))) continue;
+    int width = 0;
+    int height = 0;
+    CapabilitySize(mt, width, height);
+    if (width == 0) continue;
+    m_menu->AddItem(resolution, first + entries++, ResolutionText(width, height));
+  }
+  m_graph.m_nYuvFormatCount = entries;
+}
+
+void CVistrelDlg::SelectStoredFormat() {
+  const int j = m_graph.m_nFormatIndex + (m_graph.m_bFormatMjpg ? m_graph.m_nYuvFormatCount : 0);
+  std::vector<std::uint8_t> caps(static_cast<std::size_t>(kStreamConfigCapsSize));
+  AM_MEDIA_TYPE chosen;
+  if (SUCCEEDED(m_graph.m_pStreamConfig->GetStreamCaps(2 * j, chosen, caps.data()))) {
+    const HRESULT set = m_graph.m_pStreamConfig->SetFormat(chosen);
+    (void)set;  // the read-back below says what the camera now sends
+  }
+  AM_MEDIA_TYPE current;
+  bool mjpg = false;
+  int width = 0;
+  int height = 0;
+  if (SUCCEEDED(m_graph.m_pStreamConfig->GetFormat(current)) && platform::FrameSizeOf(current, width, height)) {
+    m_view.m_nVideoWidth = width;
+    m_view.m_nVideoHeight = std::abs(height);
+    DerivePanCentre();
+    mjpg = current.subtype == MEDIASUBTYPE_MJPG;
+  }
+
+  QMenu* resolution = m_menu->ResolutionMenu();
+  if (m_bServiceMode) {
+    MainMenu::CheckAt(resolution, 1, mjpg);
+    MainMenu::CheckAt(resolution, 0, !mjpg);
+    MainMenu::CheckAt(MainMenu::SubMenu(resolution, mjpg ? 1 : 0), m_graph.m_nFormatIndex, true);
+  } else {
+    MainMenu::CheckAt(resolution, m_graph.m_nFormatIndex, true);
+  }
+}
+
+void CVistrelDlg::DerivePanCentre() {
+  const double w = m_view.m_nVideoWidth;
+  const double h = m_view.m_nVideoHeight;
+  m_view.m_nPanX = static_cast<int>((m_view.m_fPanOffsetX + 1.0) * w * 0.5);
+  m_view.m_nPanY = static_cast<int>(h - (m_view.m_fPanOffsetY + 1.0) * h * 0.5);
+}

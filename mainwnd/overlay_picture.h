@@ -1,0 +1,46 @@
+// The overlay laid over every shown frame: the edge mask around the circular field and
+// the crosshair, drawn once per settings change into a picture whose white pixels are
+// transparent. The picture is immutable once built; a new one replaces it whole, so a
+// composition never sees half of one.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "mainwnd/view_settings.h"
+#include "outside/ximage.h"
+
+class OverlayPicture {
+ public:
+  static constexpr COLORREF kTransparent = 0xFFFFFF;
+
+  // Draws the overlay at width × height from the settings.
+  OverlayPicture(int width, int height, const OverlaySettings& settings);
+
+  const CxImage& Image() const { return m_image; }
+  int Width() const { return m_width; }
+  int Height() const { return m_height; }
+  // Whether anything at all is drawn (both overlays may be off, or drawn in white).
+  bool IsEmpty() const { return m_runs.empty(); }
+
+  // Lays the overlay on 24-bit rows of `width` × `height` (stored as the overlay is,
+  // first stored row first). Only the covered pixels are touched; where the picture is
+  // larger than the overlay, the rest stays as it is.
+  void LayOver(std::uint8_t* bits, int width, int height, int stride) const;
+
+ private:
+  // A run of pixels of one colour in one stored row.
+  struct Run {
+    int row;
+    int x0;
+    int x1;  // one past the last
+    std::uint8_t b, g, r;
+  };
+  void Plot(int x, int y, COLORREF colour);
+  void CollectRuns();
+
+  int m_width;
+  int m_height;
+  CxImage m_image;
+  std::vector<Run> m_runs;
+};

@@ -1,0 +1,132 @@
+#include "media/recorder.h"
+
+#include <utility>
+
+namespace {
+constexpr std::size_t kMaxSpare = 3;
+}  // namespace
+
+Recorder::Recorder() : m_thread([this] { Run(); }) {}
+
+Recorder::~Recorder() {
+  Close();
+  {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_stopping = true;
+  }
+  m_wake.notify_one();
+  if (m_thread.joinable()) m_thread.join();
+}
+
+void Recorder::Push(Job job) {
+  {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_jobs.push_back(std::move(job));
+  }
+  m_wake.notify_one();
+}
+
+void Recorder::Open(std::string fileName, int width, int height, float frameRate, float bitRate,
+                    std::function<void(bool)> done) {
+  Job job;
+  job.kind = Job::Kind::Open;
+  job.fileName = std::move(fileName);
+  job.width = width;
+  job.height = height;
+  job.frameRate = frameRate;
+  job.bitRate = bitRate;
+  job.done = std::move(done);
+  Push(std::move(job));
+}
+
+void Recorder::Write(CxImage picture, int count) {
+  if (count <= 0 || !picture.IsValid()) return;
+  Job job;
+  job.kind = Job::Kind::Write;
+  job.picture = std::move(picture);
+  job.count = count;
+  Push(std::move(job));
+}
+
+void Recorder::Close() {
+  Job close;
+  close.kind = Job::Kind::Close;
+  Push(std::move(close));
+  std::unique_lock<std::mutex> lock(m_lock);
+  m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+}
+
+CxImage Recorder::SparePicture() {
+  std::lock_guard<std::mutex> lock(m_lock);
+  if (m_spare.empty()) return CxImage();
+  CxImage picture = std::move(m_spare.back());
+  m_spare.pop_back();
+  return picture;
+}
+
+long long Recorder::PicturesWritten() const {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return m_written;
+}
+
+void Recorder::Run() {
+  std::unique_lock<std::mutex> lock(m_lock);
+  for (;;) {
+    m_wake.wait(lock, [this] { return !m_jobs.empty() || m_stopping; });
+    if (m_jobs.empty()) return;  // stopping, and nothing left to do
+    Job job = std::move(m_jobs.front());
+    m_jobs.pop_front();
+    m_busy = true;
+    lock.unlock();
+    Execute(job);
+    lock.lock();
+    m_busy = false;
+    if (job.picture.IsValid() && m_spare.size() < kMaxSpare) m_spare.push_back(std::move(job.picture));
+    if (m_jobs.empty()) m_idle.notify_all();
+  }
+}
+
+void Recorder::Execute(Job& job) {
+  switch (job.kind) {
+    case Job::Kind::Open: {
+      if (IsVideoFileOpen(m_writer)) CloseVideoFile(m_writer);
+      m_writer.nTarget = kMpegTargetFromFileName;
+      m_writer.nWidth = job.width;
+      m_writer.nHeight = job.height;
+      m_writer.fFrameRate = job.frameRate;
+      m_writer.fBitRate = job.bitRate;
+      const bool opened = OpenVideoFile(m_writer, job.fileName.c_str());
+      {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_written = 0;
+      }
+      if (job.done) job.done(opened);
+      break;
+    }
+    case Job::Kind::Write: {
+      if (!IsVideoFileOpen(m_writer)) break;
+      if (static_cast<int>(job.picture.GetWidth()) != m_writer.nWidth ||
+          static_cast<int>(job.picture.GetHeight()) != m_writer.nHeight) {
+        break;
+      }
+      if (!DibToRgb24(m_writer, job.picture.GetBits(0), m_writer.nWidth, m_writer.nHeight,
+                      static_cast<int>(job.picture.GetBpp()))) {
+        break;
+      }
+      for (int i = 0; i < job.count; ++i) {
+        // A failed write is not retried; the next picture tries again.
+        if (!WriteVideoFrame(m_writer.pFormatCtx, m_writer.pVideoStream, m_writer)) break;
+        std::lock_guard<std::mutex> lock(m_lock);
+        ++m_written;
+      }
+      break;
+    }
+    case Job::Kind::Close: {
+      if (IsVideoFileOpen(m_writer)) {
+        const bool finished = CloseVideoFile(m_writer);
+        (void)finished;  // nothing more can be done for a file that failed to finish
+      }
+      break;
+    }
+  }
+}

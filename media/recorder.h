@@ -1,0 +1,67 @@
+// The recorder: runs the MPEG writer on a thread of its own, so neither the UI thread
+// nor the frame lock ever waits for an encode. Jobs run in the order given: open the
+// file, write pictures, close it.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "media/mpeg_writer.h"
+#include "outside/ximage.h"
+
+class Recorder {
+ public:
+  Recorder();
+  ~Recorder();  // finishes an open file
+  Recorder(const Recorder&) = delete;
+  Recorder& operator=(const Recorder&) = delete;
+
+  // Opens fileName for width × height pictures at frameRate and bitRate; done(opened)
+  // is called on the recorder thread once the file is open or has failed.
+  void Open(std::string fileName, int width, int height, float frameRate, float bitRate,
+            std::function<void(bool opened)> done);
+  // Writes the picture `count` times in a row (a picture repeated while no newer one
+  // came). Pictures of another size than the file's are not written.
+  void Write(CxImage picture, int count);
+  // Returns after every job given so far has run and the file is finished.
+  void Close();
+
+  // A picture buffer to copy the next picture into; reuses buffers the recorder is
+  // done with, so a steady recording allocates nothing per picture.
+  CxImage SparePicture();
+  // Pictures written into the current or last file.
+  long long PicturesWritten() const;
+
+ private:
+  struct Job {
+    enum class Kind { Open, Write, Close };
+    Kind kind = Kind::Close;
+    std::string fileName;
+    int width = 0;
+    int height = 0;
+    float frameRate = 0.0f;
+    float bitRate = 0.0f;
+    std::function<void(bool)> done;
+    CxImage picture;
+    int count = 0;
+  };
+  void Run();
+  void Execute(Job& job);
+  void Push(Job job);
+
+  MpegWriter m_writer;  // recorder thread only
+  mutable std::mutex m_lock;
+  std::condition_variable m_wake;
+  std::condition_variable m_idle;
+  std::deque<Job> m_jobs;
+  std::vector<CxImage> m_spare;
+  bool m_busy = false;
+  bool m_stopping = false;
+  long long m_written = 0;
+  std::thread m_thread;
+};
