@@ -164,7 +164,7 @@ class Ending : public testsupport::MainWindowTest,
                public ::testing::WithParamInterface<std::function<void(CVistrelDlg*)>> {};
 
 TEST_P(Ending, EndsTheProgramThroughTheShutDown) {
-  app = std::make_unique<CVistrelApp>(QString());
+  app = std::make_unique<CVistrelApp>(QString(), testsupport::NoDeviceServices());
   app->PrepareStartup();
   dlg = std::make_unique<CVistrelDlg>(*app);
   auto action = GetParam();
