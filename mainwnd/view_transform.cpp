@@ -1,94 +1,133 @@
 #include "mainwnd/view_transform.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
+#include "mainwnd/view_transform_rows.h"
+
 namespace {
+
 constexpr int kBytesPerPixel = 3;
 
-void MirrorRows(std::uint8_t* bits, int w, int h, std::vector<std::uint8_t>& row) {
-  const std::size_t stride = static_cast<std::size_t>(w) * kBytesPerPixel;
-  row.resize(stride);
-  for (int y = 0; y < h; ++y) {
-    std::uint8_t* line = bits + stride * static_cast<std::size_t>(y);
-    std::memcpy(row.data(), line, stride);
-    for (int x = 0; x < w; ++x) {
-      std::memcpy(line + kBytesPerPixel * x, row.data() + kBytesPerPixel * (w - 1 - x), kBytesPerPixel);
-    }
-  }
+// Where the pan square lands in the (black) pan frame: the rectangle of pan-frame
+// pixels [col0, col1) × [row0, row1) shows source pixel (x + dx, y + dy); everything
+// else is black.
+struct PanSquare {
+  int col0 = 0, col1 = 0, row0 = 0, row1 = 0;
+  int dx = 0, dy = 0;
+
+  bool HasRow(int y) const { return y >= row0 && y < row1; }
+};
+
+// The square of side trunc(h / panZoom) around the pan centre (its corner raised to 0
+// where negative), copied centred into the frame. Of a square running past the frame's
+// right or bottom edge only the part inside the frame is copied; the rest stays black.
+PanSquare PanSquareOf(int w, int h, const ViewTransformParams& p) {
+  PanSquare s;
+  // The cap only keeps the sums below in range: a square that large shows nothing of
+  // the frame whichever its side.
+  const double exact = std::min(static_cast<double>(static_cast<float>(h) / p.panZoom), 1e15);
+  const long long side = static_cast<long long>(exact);
+  if (side <= 0) return s;
+  const long long x0 = std::max<long long>(static_cast<long long>(p.panX) - side / 2, 0);
+  const long long y0 = std::max<long long>(static_cast<long long>(p.panY) - side / 2, 0);
+  const long long dstCol0 = (w - side) / 2;
+  const long long dstRow0 = (h - side) / 2;
+  // Square columns j and rows i that lie inside both the source and the pan frame.
+  const long long firstCol = std::max(0LL, -dstCol0);
+  const long long lastCol = std::min({side, w - x0, w - dstCol0});
+  const long long firstRow = std::max(0LL, -dstRow0);
+  const long long lastRow = std::min({side, h - y0, h - dstRow0});
+  if (lastCol <= firstCol || lastRow <= firstRow) return s;
+  s.col0 = static_cast<int>(dstCol0 + firstCol);
+  s.col1 = static_cast<int>(dstCol0 + lastCol);
+  s.row0 = static_cast<int>(dstRow0 + firstRow);
+  s.row1 = static_cast<int>(dstRow0 + lastRow);
+  s.dx = static_cast<int>(x0 - dstCol0);
+  s.dy = static_cast<int>(y0 - dstRow0);
+  return s;
 }
 
-void FlipRows(std::uint8_t* bits, int w, int h, std::vector<std::uint8_t>& row) {
-  const std::size_t stride = static_cast<std::size_t>(w) * kBytesPerPixel;
-  row.resize(stride);
-  for (int y = 0; y < h / 2; ++y) {
-    std::uint8_t* a = bits + stride * static_cast<std::size_t>(y);
-    std::uint8_t* b = bits + stride * static_cast<std::size_t>(h - 1 - y);
-    std::memcpy(row.data(), a, stride);
-    std::memcpy(a, b, stride);
-    std::memcpy(b, row.data(), stride);
+// Pixels [col, col + count) of pan-frame row y into dst.
+void PanRow(const std::uint8_t* src, std::size_t srcStride, const PanSquare& s, int y, int col, int count,
+            std::uint8_t* dst) {
+  const int from = s.HasRow(y) ? std::clamp(s.col0, col, col + count) : col + count;
+  const int to = s.HasRow(y) ? std::clamp(s.col1, from, col + count) : col + count;
+  std::memset(dst, 0, static_cast<std::size_t>(from - col) * kBytesPerPixel);
+  if (to > from) {
+    std::memcpy(dst + static_cast<std::size_t>(from - col) * kBytesPerPixel,
+                src + srcStride * static_cast<std::size_t>(y + s.dy) +
+                    static_cast<std::size_t>(from + s.dx) * kBytesPerPixel,
+                static_cast<std::size_t>(to - from) * kBytesPerPixel);
   }
+  std::memset(dst + static_cast<std::size_t>(to - col) * kBytesPerPixel, 0,
+              static_cast<std::size_t>(col + count - to) * kBytesPerPixel);
 }
+
+// The zoom crop's rows, read straight from the source through the pan square.
+class CropRows final : public BgrUpscaler::RowSource {
+ public:
+  CropRows(const std::uint8_t* src, std::size_t srcStride, const PanSquare& square, int ox, int oy, int cw)
+      : m_src(src), m_srcStride(srcStride), m_square(square), m_ox(ox), m_oy(oy), m_cw(cw) {}
+  void Fill(int row, std::uint8_t* dst) override { PanRow(m_src, m_srcStride, m_square, m_oy + row, m_ox, m_cw, dst); }
+
+ private:
+  const std::uint8_t* m_src;
+  std::size_t m_srcStride;
+  PanSquare m_square;
+  int m_ox, m_oy, m_cw;
+};
+
 }  // namespace
 
-void ViewTransform::CopyPanSquare(const std::uint8_t* src, int w, int h, const ViewTransformParams& p,
-                                  std::uint8_t* dst) {
-  const std::size_t stride = static_cast<std::size_t>(w) * kBytesPerPixel;
-  std::memset(dst, 0, stride * static_cast<std::size_t>(h));
-  const int side = static_cast<int>(static_cast<float>(h) / p.panZoom);
-  if (side <= 0) return;
-  const int x0 = std::max(p.panX - side / 2, 0);
-  const int y0 = std::max(p.panY - side / 2, 0);
-  const int dstRow0 = (h - side) / 2;
-  const int dstCol0 = (w - side) / 2;
-  // Columns of the square that lie inside both the frame and the destination; a square
-  // running past the frame's right edge leaves the rest black and never reads past a row.
-  const int first = std::max(0, -dstCol0);
-  const int last = std::min({side, w - x0, w - dstCol0});
-  if (last <= first) return;
-  const std::size_t bytes = static_cast<std::size_t>(last - first) * kBytesPerPixel;
-  for (int i = 0; i < side && y0 + i < h; ++i) {
-    const int dstRow = dstRow0 + i;
-    if (dstRow < 0 || dstRow >= h) continue;
-    std::memcpy(dst + stride * static_cast<std::size_t>(dstRow) + static_cast<std::size_t>(dstCol0 + first) * kBytesPerPixel,
-                src + stride * static_cast<std::size_t>(y0 + i) + static_cast<std::size_t>(x0 + first) * kBytesPerPixel,
-                bytes);
-  }
+bool ViewTransform::Apply(const std::uint8_t* src, int w, int h, const ViewTransformParams& p, std::uint8_t* out) {
+  return Apply(src, w, h, p, out, static_cast<std::ptrdiff_t>(w) * kBytesPerPixel);
 }
 
-bool ViewTransform::Apply(const std::uint8_t* src, int w, int h, const ViewTransformParams& p, std::uint8_t* out) {
-  if (!src || !out || w <= 0 || h <= 0 || p.zoom <= 0.0f || p.panZoom <= 0.0f) return false;
+bool ViewTransform::Apply(const std::uint8_t* src, int w, int h, const ViewTransformParams& p, std::uint8_t* out,
+                          std::ptrdiff_t outStride) {
+  if (!src || !out || w <= 0 || h <= 0 || outStride < static_cast<std::ptrdiff_t>(w) * kBytesPerPixel) return false;
+  if (!(p.zoom > 0.0f) || !(p.panZoom > 0.0f) || !std::isfinite(p.zoom) || !std::isfinite(p.panZoom)) return false;
   const std::size_t stride = static_cast<std::size_t>(w) * kBytesPerPixel;
-  const std::size_t frameBytes = stride * static_cast<std::size_t>(h);
+  const PanSquare square = PanSquareOf(w, h, p);
 
-  int cw = static_cast<int>(static_cast<float>(p.videoWidth) / p.zoom);
-  int ch = static_cast<int>(static_cast<float>(p.videoHeight) / p.zoom);
-  cw = std::clamp(cw, 1, w);
-  ch = std::clamp(ch, 1, h);
+  // The crop: the video size over the zoom, no larger than the frame (and at least a
+  // pixel), centred.
+  const auto cropSide = [](int video, float zoom, int limit) {
+    const double side = static_cast<double>(static_cast<float>(video) / zoom);
+    return side >= limit ? limit : side < 1.0 ? 1 : static_cast<int>(side);
+  };
+  const int cw = cropSide(p.videoWidth, p.zoom, w);
+  const int ch = cropSide(p.videoHeight, p.zoom, h);
 
   if (cw == w && ch == h) {
-    // No zoom: the pan square goes straight to the output.
-    CopyPanSquare(src, w, h, p, out);
-  } else {
-    m_pan.resize(frameBytes);
-    CopyPanSquare(src, w, h, p, m_pan.data());
-    const int ox = (w - cw) / 2;
-    const int oy = (h - ch) / 2;
-    const std::size_t cropStride = (static_cast<std::size_t>(cw) * kBytesPerPixel + 3) & ~std::size_t{3};
-    // A little slack past the last row: the scaler's optimised readers may read a few
-    // bytes beyond a row's end.
-    m_crop.resize(cropStride * static_cast<std::size_t>(ch) + 64);
-    for (int i = 0; i < ch; ++i) {
-      std::memcpy(m_crop.data() + cropStride * static_cast<std::size_t>(i),
-                  m_pan.data() + stride * static_cast<std::size_t>(oy + i) + static_cast<std::size_t>(ox) * kBytesPerPixel,
-                  static_cast<std::size_t>(cw) * kBytesPerPixel);
+    // No zoom: each output row is its pan-frame row, reversed for the horizontal mirror.
+    if (p.hMirror) m_row.resize(stride);
+    for (int y = 0; y < h; ++y) {
+      std::uint8_t* dst = out + (p.vMirror ? h - 1 - y : y) * outStride;
+      if (!p.hMirror) {
+        PanRow(src, stride, square, y, 0, w, dst);
+        continue;
+      }
+      // The shown pixels are reversed straight from the source; the black around them
+      // is black either way.
+      const int from = square.HasRow(y) ? w - square.col1 : w;
+      const int to = square.HasRow(y) ? w - square.col0 : w;
+      std::memset(dst, 0, static_cast<std::size_t>(from) * kBytesPerPixel);
+      if (to > from) {
+        ReversePixels(src + stride * static_cast<std::size_t>(y + square.dy) +
+                          static_cast<std::size_t>(square.col0 + square.dx) * kBytesPerPixel,
+                      to - from, dst + static_cast<std::size_t>(from) * kBytesPerPixel);
+      }
+      std::memset(dst + static_cast<std::size_t>(to) * kBytesPerPixel, 0,
+                  static_cast<std::size_t>(w - to) * kBytesPerPixel);
     }
-    if (!m_scaler.Scale(m_crop.data(), cw, ch, static_cast<int>(cropStride), 24, out, w, h, static_cast<int>(stride),
-                        24, 1)) {
-      return false;
-    }
+    return true;
   }
-  if (p.hMirror) MirrorRows(out, w, h, m_row);
-  if (p.vMirror) FlipRows(out, w, h, m_row);
+
+  if (!m_scaler.Configure(cw, ch, w, h, p.hMirror)) return false;
+  CropRows rows(src, stride, square, (w - cw) / 2, (h - ch) / 2, cw);
+  m_scaler.Run(rows, out, outStride, p.vMirror);
   return true;
 }

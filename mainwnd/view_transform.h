@@ -1,12 +1,19 @@
 // The view transform of every frame: the pan square, the digital zoom (a centred crop
 // scaled back to the full frame) and the mirrors. Works on 24-bit BGR rows of exactly
 // width × 3 bytes, stored bottom row first; row numbers below are stored rows.
+//
+// The result is that of the steps one after the other (the pan square copied centred
+// into a black frame, the crop of that frame enlarged bilinearly, then the horizontal
+// and the vertical mirror), but made in one pass: each output row is built straight
+// from the source rows it shows, the mirrors are folded into where the pixels go, and
+// neither the black frame nor the crop is ever materialised.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "outside/image_scale.h"
+#include "mainwnd/view_transform_scaler.h"
 
 struct ViewTransformParams {
   float zoom = 1.0f;     // 1.0 … 2.0: the crop is (video size / zoom)
@@ -21,16 +28,18 @@ struct ViewTransformParams {
 
 class ViewTransform {
  public:
-  // Transforms src (w × h) into out (w × h × 3 bytes). The working buffers follow the
-  // frame size and are kept between frames.
+  // Transforms src (w × h) into out (w × h × 3 bytes). False, with out untouched, for
+  // a missing buffer, an empty size or a zoom that is not a positive number.
   bool Apply(const std::uint8_t* src, int w, int h, const ViewTransformParams& p, std::uint8_t* out);
+  // The same with output rows outStride bytes apart (at least w × 3), e.g. straight
+  // into a picture whose rows are padded; the padding is left as it is.
+  bool Apply(const std::uint8_t* src, int w, int h, const ViewTransformParams& p, std::uint8_t* out,
+             std::ptrdiff_t outStride);
+
+  // The resampler, for tests that compare its kernels.
+  BgrUpscaler& Scaler() { return m_scaler; }
 
  private:
-  // The pan square placed centred in a black frame.
-  void CopyPanSquare(const std::uint8_t* src, int w, int h, const ViewTransformParams& p, std::uint8_t* dst);
-
-  std::vector<std::uint8_t> m_pan;
-  std::vector<std::uint8_t> m_crop;
-  std::vector<std::uint8_t> m_row;
-  ImageScaler m_scaler;
+  BgrUpscaler m_scaler;
+  std::vector<std::uint8_t> m_row;  // one mirrored row in the making
 };
