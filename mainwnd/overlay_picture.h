@@ -34,13 +34,20 @@ class OverlayPicture {
     int row;
     int x0;
     int x1;  // one past the last
-    std::uint8_t b, g, r;
+    int colour;  // index into m_patterns
+  };
+  // Sixteen pixels of one colour, laid down whole where a run is long enough.
+  struct Pattern {
+    std::uint8_t bytes[48];
   };
   void Plot(int x, int y, COLORREF colour);
+  void Fill(int y, int x0, int x1, COLORREF colour);
   void CollectRuns();
+  int PatternOf(const std::uint8_t* pixel);
 
   int m_width;
   int m_height;
   CxImage m_image;
   std::vector<Run> m_runs;
+  std::vector<Pattern> m_patterns;
 };
