@@ -115,7 +115,9 @@ int OverlayPicture::PatternOf(const std::uint8_t* pixel) {
 }
 
 void OverlayPicture::CollectRuns() {
+  m_rowRuns.reserve(static_cast<std::size_t>(m_height) + 1);
   for (int y = 0; y < m_height; ++y) {
+    m_rowRuns.push_back(m_runs.size());
     const std::uint8_t* row = m_image.GetBits(static_cast<std::uint32_t>(y));
     int x = 0;
     while (x < m_width) {
@@ -130,12 +132,12 @@ void OverlayPicture::CollectRuns() {
       x = end;
     }
   }
+  m_rowRuns.push_back(m_runs.size());
 }
 
-void OverlayPicture::LayOver(std::uint8_t* bits, int width, int height, int stride) const {
-  if (!bits) return;
-  for (const Run& run : m_runs) {
-    if (run.row >= height) break;  // the runs go row by row
+void OverlayPicture::LayRuns(std::size_t first, std::size_t last, std::uint8_t* bits, int width, int stride) const {
+  for (std::size_t i = first; i < last; ++i) {
+    const Run& run = m_runs[i];
     if (run.x0 >= width) continue;
     const Pattern& pattern = m_patterns[static_cast<std::size_t>(run.colour)];
     std::uint8_t* p = bits + static_cast<std::ptrdiff_t>(run.row) * stride + 3 * static_cast<std::ptrdiff_t>(run.x0);
@@ -143,5 +145,25 @@ void OverlayPicture::LayOver(std::uint8_t* bits, int width, int height, int stri
     // Sixteen pixels at a time from the pattern, then the rest pixel by pixel.
     for (; n >= 16; n -= 16, p += 48) std::memcpy(p, pattern.bytes, 48);
     for (; n > 0; --n, p += 3) std::memcpy(p, pattern.bytes, 3);
+  }
+}
+
+void OverlayPicture::LayOver(std::uint8_t* bits, int width, int height, int stride) const {
+  if (!bits || width <= 0 || height <= 0 || m_rowRuns.empty()) return;
+  LayRuns(0, m_rowRuns[static_cast<std::size_t>(std::min(height, m_height))], bits, width, stride);
+}
+
+void OverlayPicture::CopyOver(const std::uint8_t* src, int srcStride, std::uint8_t* dst, int dstStride, int width,
+                              int height) const {
+  if (!src || !dst || width <= 0 || height <= 0) return;
+  const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+  for (int y = 0; y < height; ++y) {
+    std::memcpy(dst + static_cast<std::ptrdiff_t>(y) * dstStride, src + static_cast<std::ptrdiff_t>(y) * srcStride,
+                rowBytes);
+    if (y < m_height) {
+      // The runs address rows from the first, so the row's own runs are laid from dst.
+      LayRuns(m_rowRuns[static_cast<std::size_t>(y)], m_rowRuns[static_cast<std::size_t>(y) + 1], dst, width,
+              dstStride);
+    }
   }
 }

@@ -27,6 +27,11 @@ class OverlayPicture {
   // first stored row first). Only the covered pixels are touched; where the picture is
   // larger than the overlay, the rest stays as it is.
   void LayOver(std::uint8_t* bits, int width, int height, int stride) const;
+  // Copies `height` rows of `width` pixels from src to dst with the overlay laid on
+  // them in the same pass: each row is laid on while it is still in the cache. As with
+  // LayOver, only the part both share is covered.
+  void CopyOver(const std::uint8_t* src, int srcStride, std::uint8_t* dst, int dstStride, int width,
+                int height) const;
 
  private:
   // A run of pixels of one colour in one stored row.
@@ -44,10 +49,13 @@ class OverlayPicture {
   void Fill(int y, int x0, int x1, COLORREF colour);
   void CollectRuns();
   int PatternOf(const std::uint8_t* pixel);
+  // Lays the runs [first, last) on the rows at bits.
+  void LayRuns(std::size_t first, std::size_t last, std::uint8_t* bits, int width, int stride) const;
 
   int m_width;
   int m_height;
   CxImage m_image;
-  std::vector<Run> m_runs;
+  std::vector<Run> m_runs;              // row by row, left to right
+  std::vector<std::size_t> m_rowRuns;  // the first run of each row, and the end
   std::vector<Pattern> m_patterns;
 };

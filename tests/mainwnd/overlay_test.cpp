@@ -198,4 +198,20 @@ TEST(OverlayPicture, LayOverOnAnotherSizeStaysInsideBoth) {
   }
 }
 
+TEST(OverlayPicture, CopyOverEqualsACopyWithTheOverlayLaidOn) {
+  const OverlayPicture o(64, 48, Settings(true, 0.3f, true, 0.3f));
+  struct Case {
+    int w, h, srcStride, dstStride;
+  };
+  for (const Case c : {Case{64, 48, 192, 192}, Case{100, 80, 300, 304}, Case{40, 30, 124, 120}}) {
+    const std::vector<std::uint8_t> src = Frame(c.srcStride, c.h);
+    std::vector<std::uint8_t> want(std::size_t(c.dstStride) * c.h, 0xEE);
+    for (int y = 0; y < c.h; ++y) std::copy_n(&src[std::size_t(y) * c.srcStride], c.w * 3, &want[std::size_t(y) * c.dstStride]);
+    o.LayOver(want.data(), c.w, c.h, c.dstStride);
+    std::vector<std::uint8_t> got(std::size_t(c.dstStride) * c.h, 0xEE);
+    o.CopyOver(src.data(), c.srcStride, got.data(), c.dstStride, c.w, c.h);
+    EXPECT_EQ(got, want) << c.w << "x" << c.h;
+  }
+}
+
 }  // namespace
