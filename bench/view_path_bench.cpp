@@ -104,7 +104,7 @@ struct LiveView {
   CxImage composed;
   CxImage shown;
   // The leaner layout: composed pictures handed round whole instead of copied.
-  CxImage pool[3];
+  CxImage pool[2];  // the one being composed and the one shown
   const CxImage* shared = nullptr;
 };
 
@@ -193,7 +193,7 @@ void WholePath(benchmark::State& state, WireFormat format, Layout layout) {
         view.shown.Copy(view.composed);
         view.shared = &view.shown;
       } else {
-        CxImage& composed = view.pool[static_cast<std::size_t>(i % 3)];
+        CxImage& composed = view.pool[static_cast<std::size_t>(i % 2)];
         ok = ok && FitPicture(composed, converted.width, converted.height);
         overlay.CopyOver(view.frameImage.GetBits(), static_cast<int>(view.frameImage.GetEffWidth()),
                          composed.GetBits(), static_cast<int>(composed.GetEffWidth()), converted.width,

@@ -135,35 +135,43 @@ void OverlayPicture::CollectRuns() {
   m_rowRuns.push_back(m_runs.size());
 }
 
-void OverlayPicture::LayRuns(std::size_t first, std::size_t last, std::uint8_t* bits, int width, int stride) const {
-  for (std::size_t i = first; i < last; ++i) {
-    const Run& run = m_runs[i];
-    if (run.x0 >= width) continue;
-    const Pattern& pattern = m_patterns[static_cast<std::size_t>(run.colour)];
-    std::uint8_t* p = bits + static_cast<std::ptrdiff_t>(run.row) * stride + 3 * static_cast<std::ptrdiff_t>(run.x0);
-    int n = std::min(run.x1, width) - run.x0;
-    // Sixteen pixels at a time from the pattern, then the rest pixel by pixel.
-    for (; n >= 16; n -= 16, p += 48) std::memcpy(p, pattern.bytes, 48);
-    for (; n > 0; --n, p += 3) std::memcpy(p, pattern.bytes, 3);
-  }
+namespace {
+void FillPattern(std::uint8_t* p, int n, const std::uint8_t* pattern) {
+  // Sixteen pixels at a time from the pattern, then the rest pixel by pixel.
+  for (; n >= 16; n -= 16, p += 48) std::memcpy(p, pattern, 48);
+  for (; n > 0; --n, p += 3) std::memcpy(p, pattern, 3);
 }
+}  // namespace
 
 void OverlayPicture::LayOver(std::uint8_t* bits, int width, int height, int stride) const {
   if (!bits || width <= 0 || height <= 0 || m_rowRuns.empty()) return;
-  LayRuns(0, m_rowRuns[static_cast<std::size_t>(std::min(height, m_height))], bits, width, stride);
+  const std::size_t last = m_rowRuns[static_cast<std::size_t>(std::min(height, m_height))];
+  for (std::size_t i = 0; i < last; ++i) {
+    const Run& run = m_runs[i];
+    if (run.x0 >= width) continue;
+    FillPattern(bits + static_cast<std::ptrdiff_t>(run.row) * stride + 3 * static_cast<std::ptrdiff_t>(run.x0),
+                std::min(run.x1, width) - run.x0, m_patterns[static_cast<std::size_t>(run.colour)].bytes);
+  }
 }
 
 void OverlayPicture::CopyOver(const std::uint8_t* src, int srcStride, std::uint8_t* dst, int dstStride, int width,
                               int height) const {
   if (!src || !dst || width <= 0 || height <= 0) return;
-  const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
   for (int y = 0; y < height; ++y) {
-    std::memcpy(dst + static_cast<std::ptrdiff_t>(y) * dstStride, src + static_cast<std::ptrdiff_t>(y) * srcStride,
-                rowBytes);
-    if (y < m_height) {
-      // The runs address rows from the first, so the row's own runs are laid from dst.
-      LayRuns(m_rowRuns[static_cast<std::size_t>(y)], m_rowRuns[static_cast<std::size_t>(y) + 1], dst, width,
-              dstStride);
+    const std::uint8_t* from = src + static_cast<std::ptrdiff_t>(y) * srcStride;
+    std::uint8_t* to = dst + static_cast<std::ptrdiff_t>(y) * dstStride;
+    // Each destination byte is written once: the pixels between the row's runs come
+    // from the source, the runs' from their pattern; covered source pixels are not read.
+    int x = 0;
+    if (y < m_height && !m_rowRuns.empty()) {
+      for (std::size_t i = m_rowRuns[static_cast<std::size_t>(y)]; i < m_rowRuns[static_cast<std::size_t>(y) + 1]; ++i) {
+        const Run& run = m_runs[i];
+        if (run.x0 >= width) break;
+        std::memcpy(to + 3 * x, from + 3 * x, 3 * static_cast<std::size_t>(run.x0 - x));
+        x = std::min(run.x1, width);
+        FillPattern(to + 3 * run.x0, x - run.x0, m_patterns[static_cast<std::size_t>(run.colour)].bytes);
+      }
     }
+    std::memcpy(to + 3 * x, from + 3 * x, 3 * static_cast<std::size_t>(width - x));
   }
 }

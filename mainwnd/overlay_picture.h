@@ -28,8 +28,8 @@ class OverlayPicture {
   // larger than the overlay, the rest stays as it is.
   void LayOver(std::uint8_t* bits, int width, int height, int stride) const;
   // Copies `height` rows of `width` pixels from src to dst with the overlay laid on
-  // them in the same pass: each row is laid on while it is still in the cache. As with
-  // LayOver, only the part both share is covered.
+  // them in the same pass, writing each destination byte once. As with LayOver, only
+  // the part both share is covered.
   void CopyOver(const std::uint8_t* src, int srcStride, std::uint8_t* dst, int dstStride, int width,
                 int height) const;
 
@@ -49,8 +49,6 @@ class OverlayPicture {
   void Fill(int y, int x0, int x1, COLORREF colour);
   void CollectRuns();
   int PatternOf(const std::uint8_t* pixel);
-  // Lays the runs [first, last) on the rows at bits.
-  void LayRuns(std::size_t first, std::size_t last, std::uint8_t* bits, int width, int stride) const;
 
   int m_width;
   int m_height;
