@@ -5,6 +5,8 @@
 //   (what the frame intake does under the frame lock), then the composition: a copy of
 //   the frame picture, the overlay laid on it, the copy stored as the shown picture
 //   (what the display worker does).
+// The "Lean" cases run the same frames through a layout with fewer copies (described at
+// Layout below), for comparison.
 // The overlay is on with the sizes an erased camera flash gives (mask 0.5, crosshair
 // 0.15). Counters: convert_ms and path_ms per frame, their ratio (targets: at most 1.6
 // at zoom 1.0, 2.2 at zoom 2.0), and the path's parts.
