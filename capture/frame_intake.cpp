@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QEvent>
 
-#include <cstring>
 
 #include "app/vistrel_app.h"
 #include "mainwnd/vistrel_dlg.h"
@@ -22,12 +21,9 @@ int CVistrelDlg::FrameCB(std::uint8_t* pixels, int width, int height, int bitsPe
     m_view.m_nVideoHeight = height;
     f.m_bFirstFrameSeen = true;
   }
-  const std::size_t lineBytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(bitsPerPixel / 8);
-  const std::size_t frameBytes = lineBytes * static_cast<std::size_t>(height);
 
   {
     std::lock_guard<std::mutex> lock(f.m_csFrame);
-    f.m_outBuffer.resize(frameBytes);
     f.m_nFrameWidth = width;
     f.m_nFrameHeight = height;
     f.m_nFrameBpp = bitsPerPixel;
@@ -36,10 +32,6 @@ int CVistrelDlg::FrameCB(std::uint8_t* pixels, int width, int height, int bitsPe
 
   {
     std::lock_guard<std::mutex> lock(f.m_csFrame);
-    if (!f.m_pFrameImage) f.m_pFrameImage = std::make_unique<CxImage>();
-    f.m_pFrameImage->CreateFromArray(f.m_outBuffer.data(), static_cast<std::uint32_t>(width),
-                                     static_cast<std::uint32_t>(height), static_cast<std::uint32_t>(bitsPerPixel),
-                                     static_cast<std::uint32_t>(lineBytes), false);
     RecordOnFrame();
     // Posted, never sent: the streaming thread does not wait for the UI thread here.
     QCoreApplication::postEvent(this, new QEvent(FramePaintEvent()));
@@ -49,33 +41,38 @@ int CVistrelDlg::FrameCB(std::uint8_t* pixels, int width, int height, int bitsPe
     std::lock_guard<std::mutex> lock(f.m_csFrame);
     if (!f.m_pRawImage) f.m_pRawImage = std::make_unique<CxImage>();
     f.m_pRawImage->CreateFromArray(pixels, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
-                                   static_cast<std::uint32_t>(bitsPerPixel), static_cast<std::uint32_t>(lineBytes),
-                                   false);
+                                   static_cast<std::uint32_t>(bitsPerPixel),
+                                   static_cast<std::uint32_t>(width * (bitsPerPixel / 8)), false);
   }
   return 0;
 }
 
 bool CVistrelDlg::ApplyViewTransform(const std::uint8_t* pixels, int width, int height, int bitsPerPixel) {
   FrameState& f = m_frame;
-  const std::size_t frameBytes = f.m_outBuffer.size();
-  if (bitsPerPixel == 24) {
-    ViewTransformParams p;
-    p.zoom = m_view.m_fZoom;
-    p.panZoom = m_view.m_fPanZoom;
-    p.panX = m_view.m_nPanX;
-    p.panY = m_view.m_nPanY;
-    p.videoWidth = m_view.m_nVideoWidth;
-    p.videoHeight = m_view.m_nVideoHeight;
-    p.hMirror = m_view.m_bHMirror != 0;
-    p.vMirror = m_view.m_bVMirror != 0;
-    if (!f.m_transform.Apply(pixels, width, height, p, f.m_outBuffer.data())) return false;
-  } else {
+  const auto w = static_cast<std::uint32_t>(width);
+  const auto h = static_cast<std::uint32_t>(height);
+  const auto bpp = static_cast<std::uint32_t>(bitsPerPixel);
+  if (!f.m_pFrameImage) f.m_pFrameImage = std::make_unique<CxImage>();
+  CxImage& picture = *f.m_pFrameImage;
+  if (bitsPerPixel != 24) {
     // Other depths pass through as they came: the transform works on 24-bit pixels.
-    std::memcpy(f.m_outBuffer.data(), pixels, frameBytes);
+    return picture.CreateFromArray(pixels, w, h, bpp, w * (bpp / 8), false);
   }
-  f.m_pLastFrame.resize(frameBytes);
-  std::memcpy(f.m_pLastFrame.data(), f.m_outBuffer.data(), frameBytes);
-  return true;
+  // The transform writes straight into the frame picture's rows: the frame picture is
+  // the transformed frame, with no copy in between.
+  if (!picture.IsValid() || picture.GetWidth() != w || picture.GetHeight() != h || picture.GetBpp() != 24) {
+    picture = CxImage(w, h, 24);
+  }
+  ViewTransformParams p;
+  p.zoom = m_view.m_fZoom;
+  p.panZoom = m_view.m_fPanZoom;
+  p.panX = m_view.m_nPanX;
+  p.panY = m_view.m_nPanY;
+  p.videoWidth = m_view.m_nVideoWidth;
+  p.videoHeight = m_view.m_nVideoHeight;
+  p.hMirror = m_view.m_bHMirror != 0;
+  p.vMirror = m_view.m_bVMirror != 0;
+  return f.m_transform.Apply(pixels, width, height, p, picture.GetBits(0), picture.GetEffWidth());
 }
 
 HRESULT CVistrelDlg::QueryInterface(const GUID& iid, void** object) {

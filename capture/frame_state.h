@@ -2,10 +2,8 @@
 // display worker share. Everything here is guarded by m_csFrame unless noted.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <mutex>
-#include <vector>
 
 #include "mainwnd/view_transform.h"
 #include "outside/ximage.h"
@@ -19,12 +17,12 @@ struct FrameState {
   int m_nFrameWidth = 0;                   // size of the last frame received
   int m_nFrameHeight = 0;
   int m_nFrameBpp = 0;
-  // The view transform's working state and its output; m_pLastFrame keeps a copy of
-  // the last transformed frame (empty until the first frame).
+  // The view transform's working state; it writes straight into the frame picture.
   ViewTransform m_transform;
-  std::vector<std::uint8_t> m_outBuffer;
-  std::vector<std::uint8_t> m_pLastFrame;
-  CxImage m_imgShown;  // the last composed picture: frame and overlay, at frame size
+  // The last composed picture (frame and overlay, at frame size); shared and never
+  // changed once composed, so readers take the pointer under the lock and use the
+  // picture outside it.
+  std::shared_ptr<const CxImage> m_imgShown;
 
   bool m_bFirstFrameSeen = false;  // streaming thread only: the first frame's size was taken
 };

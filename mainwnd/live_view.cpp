@@ -20,30 +20,29 @@ std::shared_ptr<const OverlayPicture> CVistrelDlg::CurrentOverlay() const {
 
 void CVistrelDlg::ComposeFrame() {
   const std::shared_ptr<const OverlayPicture> overlay = CurrentOverlay();
-  bool haveFrame = false;
+  std::shared_ptr<CxImage> picture;
   {
     std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
-    if (m_frame.m_pFrameImage && m_frame.m_pFrameImage->IsValid()) {
-      m_composed.Copy(*m_frame.m_pFrameImage);
-      haveFrame = true;
+    const CxImage* frame = m_frame.m_pFrameImage.get();
+    if (frame && frame->IsValid()) {
+      picture = m_pictures.Acquire(frame->GetWidth(), frame->GetHeight(), frame->GetBpp());
+      if (overlay && !overlay->IsEmpty() && frame->GetBpp() == 24) {
+        // One pass: each byte of the shown picture is written once, frame or overlay.
+        overlay->CopyOver(frame->GetBits(0), static_cast<int>(frame->GetEffWidth()), picture->GetBits(0),
+                          static_cast<int>(picture->GetEffWidth()), static_cast<int>(frame->GetWidth()),
+                          static_cast<int>(frame->GetHeight()));
+      } else {
+        picture->Copy(*frame);
+      }
+      m_frame.m_imgShown = picture;
     }
   }
-  if (!haveFrame) {
+  if (picture) {
+    m_view1000->Publish(std::move(picture));
+  } else if (overlay && overlay->Image().IsValid()) {
     // Before the first frame (and after a resolution change) the overlay shows alone.
-    if (!overlay || !overlay->Image().IsValid()) return;
-    m_composed.Copy(overlay->Image());
-    m_view1000->Publish(m_composed);
-    return;
+    m_view1000->Publish(std::shared_ptr<const CxImage>(overlay, &overlay->Image()));
   }
-  if (overlay && !overlay->IsEmpty() && m_composed.GetBpp() == 24) {
-    overlay->LayOver(m_composed.GetBits(), static_cast<int>(m_composed.GetWidth()),
-                     static_cast<int>(m_composed.GetHeight()), static_cast<int>(m_composed.GetEffWidth()));
-  }
-  {
-    std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
-    m_frame.m_imgShown.Copy(m_composed);
-  }
-  m_view1000->Publish(m_composed);
 }
 
 void CVistrelDlg::OnFramePaint() {

@@ -10,24 +10,26 @@ CVideoView::CVideoView(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void CVideoView::Publish(CxImage& picture) {
+void CVideoView::Publish(std::shared_ptr<const CxImage> picture) {
   {
     std::lock_guard<std::mutex> lock(m_lock);
-    std::swap(m_picture, picture);
+    m_picture = std::move(picture);
   }
   QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
 }
 
-CxImage CVideoView::Shown() const {
+std::shared_ptr<const CxImage> CVideoView::Shown() const {
   std::lock_guard<std::mutex> lock(m_lock);
   return m_picture;
 }
 
 void CVideoView::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
-  std::lock_guard<std::mutex> lock(m_lock);
-  if (m_picture.IsValid()) {
-    m_picture.Draw(&painter, rect(), nullptr, false, false);
+  // The picture is immutable once shown: the pointer is taken under the lock and the
+  // drawing happens outside it, so the worker never waits for a paint.
+  const std::shared_ptr<const CxImage> picture = Shown();
+  if (picture && picture->IsValid()) {
+    picture->Draw(&painter, rect(), nullptr, false, false);
   } else {
     painter.fillRect(rect(), palette().color(QPalette::Dark));
   }

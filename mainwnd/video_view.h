@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <mutex>
 
 #include "outside/ximage.h"
@@ -17,16 +18,15 @@ class CVideoView : public QWidget {
 
   explicit CVideoView(QWidget* parent);
 
-  // Any thread: swaps `picture` with the one shown (the caller gets the previous one
-  // back to reuse) and asks for a repaint.
-  void Publish(CxImage& picture);
-  // A copy of the picture shown (for tests).
-  CxImage Shown() const;
+  // Any thread: shows this picture from the next paint on.
+  void Publish(std::shared_ptr<const CxImage> picture);
+  // The picture shown.
+  std::shared_ptr<const CxImage> Shown() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  mutable std::mutex m_lock;  // guards m_picture between the worker and the paint
-  CxImage m_picture;
+  mutable std::mutex m_lock;  // guards the pointer between the worker and the paint
+  std::shared_ptr<const CxImage> m_picture;
 };

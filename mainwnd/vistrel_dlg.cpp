@@ -25,6 +25,8 @@ namespace {
 // its height at 6 × 13 pixels).
 constexpr int kInitialViewWidth = 344 * 6 / 4;
 constexpr int kInitialViewHeight = 238 * 13 / 8;
+// The window's border beside the view, as in the window's design (345 against 344 units).
+constexpr int kViewBorder = 3;
 
 // Text of the About item of the window's context menu.
 const char* const kAboutItemText = "关于 Vistrel(&A)...";
@@ -138,8 +140,7 @@ bool CVistrelDlg::DestroyWindow() {
     std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
     m_frame.m_pFrameImage.reset();
     m_frame.m_pRawImage.reset();
-    m_frame.m_outBuffer = {};
-    m_frame.m_pLastFrame = {};
+    m_frame.m_imgShown.reset();
   }
 
   if (m_plugListener >= 0 && m_app.Platform().virtualCamera) {
@@ -160,7 +161,10 @@ bool CVistrelDlg::HasFramePicture() const {
 
 void CVistrelDlg::LayOutFixed() {
   layout()->activate();
-  setFixedSize(layout()->totalSizeHint());
+  // The window is as wide as its layout asks (the view and the border) and as high as the
+  // bars and the view need on this desktop; it is not resizable.
+  const int width = m_nOuterWidth > 0 ? m_nOuterWidth : m_view1000->width() + kViewBorder;
+  setFixedSize(width, layout()->totalSizeHint().height());
 }
 
 void CVistrelDlg::keyPressEvent(QKeyEvent* event) {

@@ -22,6 +22,7 @@
 #include "app/ui_text.h"
 #include "capture/frame_state.h"
 #include "capture/graph_state.h"
+#include "mainwnd/picture_pool.h"
 #include "mainwnd/view_settings.h"
 #include "platform/graph/interfaces.h"
 #include "platform/shell/shell.h"
@@ -205,7 +206,7 @@ class CVistrelDlg : public QDialog, public CBCLS, public ISampleGrabberCB {
   std::unique_ptr<DisplayWorker> m_display;
   mutable std::mutex m_overlayLock;  // guards m_overlayPicture only; never held with the frame lock
   std::shared_ptr<const OverlayPicture> m_overlayPicture;
-  CxImage m_composed;  // the display worker's picture
+  PicturePool m_pictures;  // the display worker's pictures to compose into
   std::mutex m_snapshotLock;  // one snapshot at a time picks its name and writes it
   std::unique_ptr<Recorder> m_recorder;
   unsigned long m_recordSession = 0;  // tells a late open result from the current one
@@ -213,6 +214,7 @@ class CVistrelDlg : public QDialog, public CBCLS, public ISampleGrabberCB {
   std::int64_t m_nRecordPictures = 0;  // pictures handed to the recorder for this file
   QBasicTimer m_timer1;  // recording status, 1000 ms
   QBasicTimer m_timer2;  // recording pictures, 34 ms
+  int m_nOuterWidth = 0;  // the window's width as the resolution last set it
   bool m_bInitialised = false;
   bool m_bShutDown = false;
 };

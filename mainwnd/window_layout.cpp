@@ -3,8 +3,8 @@
 #include <QLayout>
 #include <QScreen>
 
-#include <cmath>
 
+#include "mainwnd/window_layout.h"
 #include "mainwnd/main_status_bar.h"
 #include "mainwnd/video_view.h"
 #include "mainwnd/vistrel_dlg.h"
@@ -15,32 +15,35 @@ constexpr int kFrameWidth = 3;     // window border around the view
 constexpr int kStatusHeight = 20;
 }  // namespace
 
-void CVistrelDlg::LayOutForResolution() {
-  int vw = m_view.m_nVideoWidth;
-  int vh = m_view.m_nVideoHeight;
+WindowLayout ComputeWindowLayout(int videoWidth, int videoHeight, QSize screen) {
+  int vw = videoWidth;
+  int vh = videoHeight;
   if (vw <= 0 || vh <= 0) {
     vw = 640;
     vh = 480;
   }
-  QScreen* screen = this->screen();
-  const QSize screenSize = screen ? screen->size() : QSize(1920, 1080);
-  const int sw = screenSize.width();
-  const int sh = screenSize.height();
-
-  int outerWidth = 0;
-  QSize viewSize;
-  if (vw < sw - kScreenMargin) {
-    outerWidth = vw + kFrameWidth;
-    viewSize = QSize(vw, vh);
+  WindowLayout layout;
+  if (vw < screen.width() - kScreenMargin) {
+    layout.outerWidth = vw + kFrameWidth;
+    layout.view = QSize(vw, vh);
   } else {
-    outerWidth = sw;
-    viewSize = QSize(sw - 4, sh - 36);
+    layout.outerWidth = screen.width();
+    layout.view = QSize(screen.width() - 4, screen.height() - 36);
   }
-  m_view1000->setFixedSize(viewSize);
+  return layout;
+}
+
+void CVistrelDlg::LayOutForResolution() {
+  QScreen* screen = this->screen();
+  const WindowLayout l = ComputeWindowLayout(m_view.m_nVideoWidth, m_view.m_nVideoHeight,
+                                             screen ? screen->size() : QSize(1920, 1080));
+  m_view1000->setFixedSize(l.view);
   m_wndStatusBar->setFixedHeight(kStatusHeight);
   layout()->activate();
-  // The height is what the bars and the view need; the width is the view's plus the border.
-  setFixedSize(outerWidth, layout()->totalSizeHint().height());
+  // The width is the view's plus the border; the height is what the bars and the view
+  // take on this desktop (their heights are the toolkit's, not fixed numbers).
+  m_nOuterWidth = l.outerWidth;
+  LayOutFixed();
   ShowResolutionAndZoom();
 }
 

@@ -2,10 +2,6 @@
 
 #include <utility>
 
-namespace {
-constexpr std::size_t kMaxSpare = 3;
-}  // namespace
-
 Recorder::Recorder() : m_thread([this] { Run(); }) {}
 
 Recorder::~Recorder() {
@@ -39,8 +35,8 @@ void Recorder::Open(std::string fileName, int width, int height, float frameRate
   Push(std::move(job));
 }
 
-void Recorder::Write(CxImage picture, int count) {
-  if (count <= 0 || !picture.IsValid()) return;
+void Recorder::Write(std::shared_ptr<const CxImage> picture, int count) {
+  if (count <= 0 || !picture || !picture->IsValid()) return;
   Job job;
   job.kind = Job::Kind::Write;
   job.picture = std::move(picture);
@@ -54,14 +50,6 @@ void Recorder::Close() {
   Push(std::move(close));
   std::unique_lock<std::mutex> lock(m_lock);
   m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
-}
-
-CxImage Recorder::SparePicture() {
-  std::lock_guard<std::mutex> lock(m_lock);
-  if (m_spare.empty()) return CxImage();
-  CxImage picture = std::move(m_spare.back());
-  m_spare.pop_back();
-  return picture;
 }
 
 long long Recorder::PicturesWritten() const {
@@ -81,7 +69,7 @@ void Recorder::Run() {
     Execute(job);
     lock.lock();
     m_busy = false;
-    if (job.picture.IsValid() && m_spare.size() < kMaxSpare) m_spare.push_back(std::move(job.picture));
+    job.picture.reset();  // back to the display worker's pool, outside the writer's work
     if (m_jobs.empty()) m_idle.notify_all();
   }
 }
@@ -105,12 +93,13 @@ void Recorder::Execute(Job& job) {
     }
     case Job::Kind::Write: {
       if (!IsVideoFileOpen(m_writer)) break;
-      if (static_cast<int>(job.picture.GetWidth()) != m_writer.nWidth ||
-          static_cast<int>(job.picture.GetHeight()) != m_writer.nHeight) {
+      const CxImage& picture = *job.picture;
+      if (static_cast<int>(picture.GetWidth()) != m_writer.nWidth ||
+          static_cast<int>(picture.GetHeight()) != m_writer.nHeight) {
         break;
       }
-      if (!DibToRgb24(m_writer, job.picture.GetBits(0), m_writer.nWidth, m_writer.nHeight,
-                      static_cast<int>(job.picture.GetBpp()))) {
+      if (!DibToRgb24(m_writer, picture.GetBits(0), m_writer.nWidth, m_writer.nHeight,
+                      static_cast<int>(picture.GetBpp()))) {
         break;
       }
       for (int i = 0; i < job.count; ++i) {

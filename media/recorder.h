@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
+#include <memory>
 
 #include "media/mpeg_writer.h"
 #include "outside/ximage.h"
@@ -26,14 +26,12 @@ class Recorder {
   void Open(std::string fileName, int width, int height, float frameRate, float bitRate,
             std::function<void(bool opened)> done);
   // Writes the picture `count` times in a row (a picture repeated while no newer one
-  // came). Pictures of another size than the file's are not written.
-  void Write(CxImage picture, int count);
+  // came). Pictures of another size than the file's are not written. The picture is
+  // shared and not changed by anyone while the recorder holds it.
+  void Write(std::shared_ptr<const CxImage> picture, int count);
   // Returns after every job given so far has run and the file is finished.
   void Close();
 
-  // A picture buffer to copy the next picture into; reuses buffers the recorder is
-  // done with, so a steady recording allocates nothing per picture.
-  CxImage SparePicture();
   // Pictures written into the current or last file.
   long long PicturesWritten() const;
 
@@ -47,7 +45,7 @@ class Recorder {
     float frameRate = 0.0f;
     float bitRate = 0.0f;
     std::function<void(bool)> done;
-    CxImage picture;
+    std::shared_ptr<const CxImage> picture;
     int count = 0;
   };
   void Run();
@@ -59,7 +57,6 @@ class Recorder {
   std::condition_variable m_wake;
   std::condition_variable m_idle;
   std::deque<Job> m_jobs;
-  std::vector<CxImage> m_spare;
   bool m_busy = false;
   bool m_stopping = false;
   long long m_written = 0;

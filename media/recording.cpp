@@ -67,7 +67,8 @@ void CVistrelDlg::StopRecording() {
 
 void CVistrelDlg::RecordOnFrame() {
   // Streaming thread, frame lock held.
-  if (m_bRecordStopped == 1 || m_frame.m_pLastFrame.empty()) return;
+  // The frame picture was just made from this frame: the file can take its size.
+  if (m_bRecordStopped == 1 || !m_frame.m_pFrameImage) return;
   if (m_bRecordOpen || m_bRecordOpening) return;
   m_bRecordOpening = true;
   m_nRecordWidth = m_frame.m_nFrameWidth;
@@ -118,18 +119,18 @@ void CVistrelDlg::OnTimer(int id) {
   }
   if (id != 2 || !m_recorder) return;
 
-  CxImage picture = m_recorder->SparePicture();
-  bool copied = false;
+  // The shown picture is shared and never changed once composed: taking it under the
+  // frame lock is all the copy the recorder needs.
+  std::shared_ptr<const CxImage> picture;
   {
     std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
-    const CxImage& shown = m_frame.m_imgShown;
-    if (m_bRecordStopped == 0 && m_bRecordOpen && shown.IsValid() &&
-        static_cast<int>(shown.GetWidth()) == m_nRecordWidth && static_cast<int>(shown.GetHeight()) == m_nRecordHeight) {
-      picture.Copy(shown);
-      copied = true;
+    const std::shared_ptr<const CxImage>& shown = m_frame.m_imgShown;
+    if (m_bRecordStopped == 0 && m_bRecordOpen && shown && shown->IsValid() &&
+        static_cast<int>(shown->GetWidth()) == m_nRecordWidth && static_cast<int>(shown->GetHeight()) == m_nRecordHeight) {
+      picture = shown;
     }
   }
-  if (copied) {
+  if (picture) {
     // As many pictures as are due at 24 per second since the file opened, so the file
     // plays as long as the recording lasted, whatever the timer's real period.
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -

@@ -44,7 +44,7 @@ void CVistrelDlg::TakeSnapshot() {
   CxImage picture;
   {
     std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
-    if (m_frame.m_pFrameImage && m_frame.m_imgShown.IsValid()) picture = m_frame.m_imgShown;
+    if (m_frame.m_pFrameImage && m_frame.m_imgShown && m_frame.m_imgShown->IsValid()) picture = *m_frame.m_imgShown;
   }
 
   bool saved = false;

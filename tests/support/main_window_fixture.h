@@ -13,9 +13,11 @@
 #include <optional>
 #include <vector>
 
+#include "app/platform_setup.h"
 #include "app/vistrel_app.h"
 #include "mainwnd/vistrel_dlg.h"
 #include "outside/alc_backend.h"
+#include "platform/virtualcam/virtual_camera.h"
 #include "support/scripted_platform.h"
 #include "support/user_folders.h"
 #include "support/wait.h"
@@ -24,24 +26,44 @@ namespace testsupport {
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  // Opens the main window; without services given, on a machine with no camera.
-  void Open(const QString& commandLine = QString(), std::optional<PlatformServices> services = std::nullopt) {
+  // Makes the main window without initialising it; without services given, on a
+  // machine with no camera.
+  void Create(const QString& commandLine = QString(), std::optional<PlatformServices> services = std::nullopt) {
     app = std::make_unique<CVistrelApp>(commandLine, services ? std::move(*services) : NoDeviceServices());
     app->m_showMessage = [this](const QString& text) { messages.push_back(text); };
     app->PrepareStartup();
     dlg = std::make_unique<CVistrelDlg>(*app);
+  }
+  // Makes and initialises the main window, as at start-up.
+  void Open(const QString& commandLine = QString(), std::optional<PlatformServices> services = std::nullopt) {
+    Create(commandLine, std::move(services));
     dlg->OnInitDialog();
+  }
+  // Makes the main window on a virtual camera with these knobs (not yet initialised).
+  void CreateWithCamera(platform::VirtualCameraOptions options = {}, const QString& commandLine = QString()) {
+    camera = std::make_shared<platform::VirtualCamera>(std::move(options));
+    Create(commandLine, MakeVirtualCameraServices(camera));
+  }
+  void OpenWithCamera(platform::VirtualCameraOptions options = {}, const QString& commandLine = QString()) {
+    CreateWithCamera(std::move(options), commandLine);
+    dlg->OnInitDialog();
+  }
+  // Waits until a frame picture exists (and, when asked, a composed picture).
+  bool WaitForFrame() {
+    return WaitFor([this] { return dlg->HasFramePicture(); });
   }
   void TearDown() override {
     if (dlg) dlg->DestroyWindow();
     dlg.reset();
     app.reset();
+    camera.reset();
     alc::InstallBackend(nullptr);
   }
 
   ScopedUserFolders user;
   std::unique_ptr<CVistrelApp> app;
   std::unique_ptr<CVistrelDlg> dlg;
+  std::shared_ptr<platform::VirtualCamera> camera;
   std::vector<QString> messages;  // the message boxes the window would have shown
 };
 

@@ -1,0 +1,148 @@
+// Snapshots on the virtual camera: names, content, failures and the still button.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <turbojpeg.h>
+
+#include "mainwnd/command_ids.h"
+#include "mainwnd/display_worker.h"
+#include "mainwnd/main_status_bar.h"
+#include "support/main_window_fixture.h"
+
+namespace {
+
+struct Jpeg {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;  // top row first
+};
+
+std::optional<Jpeg> DecodeJpeg(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  const QByteArray bytes = file.readAll();
+  tjhandle tj = tjInitDecompress();
+  Jpeg jpeg;
+  int subsampling = 0;
+  int colorspace = 0;
+  auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
+  bool ok = tjDecompressHeader3(tj, data, static_cast<unsigned long>(bytes.size()), &jpeg.width, &jpeg.height,
+                                &subsampling, &colorspace) == 0;
+  if (ok) {
+    jpeg.rgb.resize(static_cast<std::size_t>(jpeg.width) * jpeg.height * 3);
+    ok = tjDecompress2(tj, data, static_cast<unsigned long>(bytes.size()), jpeg.rgb.data(), jpeg.width, 0,
+                       jpeg.height, TJPF_RGB, 0) == 0;
+  }
+  tjDestroy(tj);
+  if (!ok) return std::nullopt;
+  return jpeg;
+}
+
+class Snapshot : public testsupport::MainWindowTest {
+ protected:
+  void OpenRunning() {
+    OpenWithCamera();
+    dlg->m_localTime = [this] { return time; };
+    dlg->m_strFileFolder = folder.path() + "/";
+    ASSERT_TRUE(WaitForFrame());
+    ASSERT_TRUE(testsupport::WaitFor([&] {
+      std::lock_guard<std::mutex> lock(dlg->m_frame.m_csFrame);
+      return dlg->m_frame.m_imgShown && dlg->m_frame.m_imgShown->IsValid();
+    }));
+  }
+  QStringList Files() const { return QDir(folder.path()).entryList(QDir::Files, QDir::Name); }
+  QString Pane() const { return dlg->StatusBar()->PaneText(2); }
+
+  QTemporaryDir folder;
+  QDateTime time{QDate(2016, 3, 14), QTime(9, 5, 7, 42)};
+};
+
+TEST_F(Snapshot, NamedAfterTheTimeWithBlankPaddedMillisecondsAndShowsTheOverlay) {
+  OpenRunning();
+  dlg->m_overlay.m_clrMask = 0x00FF00;  // green, to be seen in the corners
+  dlg->BuildOverlay();
+  ASSERT_TRUE(testsupport::WaitFor([&] {
+    dlg->Display()->Request();
+    std::lock_guard<std::mutex> lock(dlg->m_frame.m_csFrame);
+    return dlg->m_frame.m_imgShown && dlg->m_frame.m_imgShown->GetBits(0)[1] == 0xFF;
+  }));
+
+  dlg->OnCommand(cmd::ID_SNAP);
+  const QString expected = folder.path() + "/20160314-090507- 42.jpg";
+  EXPECT_EQ(Files(), QStringList{"20160314-090507- 42.jpg"});
+  EXPECT_EQ(Pane(), expected);
+  const std::optional<Jpeg> jpeg = DecodeJpeg(expected);
+  ASSERT_TRUE(jpeg.has_value());
+  EXPECT_EQ(jpeg->width, 640);
+  EXPECT_EQ(jpeg->height, 480);
+  // Top-left corner: the green mask, through JPEG's rounding.
+  EXPECT_LT(jpeg->rgb[0], 40);
+  EXPECT_GT(jpeg->rgb[1], 215);
+  EXPECT_LT(jpeg->rgb[2], 40);
+
+  time = QDateTime(QDate(2016, 3, 14), QTime(9, 5, 7, 5));
+  dlg->OnCommand(cmd::ID_SNAP);
+  EXPECT_TRUE(Files().contains("20160314-090507-  5.jpg"));
+}
+
+TEST_F(Snapshot, TwoInOneMillisecondKeepTwoFiles) {
+  OpenRunning();
+  dlg->OnCommand(cmd::ID_SNAP);
+  dlg->OnCommand(cmd::ID_SNAP);
+  EXPECT_EQ(Files(), (QStringList{"20160314-090507- 42.jpg", "20160314-090507- 42_2.jpg"}));
+  EXPECT_EQ(Pane(), folder.path() + "/20160314-090507- 42_2.jpg");
+}
+
+TEST_F(Snapshot, NothingComposedYetWritesNothingAndSaysSo) {
+  OpenRunning();
+  dlg->OnCommand(cmd::ID_PLAY);  // frozen: no composition replaces what the test clears
+  {
+    std::lock_guard<std::mutex> lock(dlg->m_frame.m_csFrame);
+    dlg->m_frame.m_imgShown.reset();
+  }
+  dlg->OnCommand(cmd::ID_SNAP);
+  EXPECT_TRUE(Files().isEmpty());
+  EXPECT_EQ(Pane(), QString::fromUtf8("拍照保存失败"));
+}
+
+TEST_F(Snapshot, FolderTwoLevelsBelowAnExistingOneWritesNothing) {
+  OpenRunning();
+  dlg->m_strFileFolder = folder.path() + "/a/b/";
+  dlg->OnCommand(cmd::ID_SNAP);
+  EXPECT_FALSE(QDir(folder.path() + "/a").exists());
+  EXPECT_EQ(Pane(), QString::fromUtf8("拍照保存失败"));
+
+  // One missing level is made.
+  dlg->m_strFileFolder = folder.path() + "/a/";
+  dlg->OnCommand(cmd::ID_SNAP);
+  EXPECT_TRUE(QFile::exists(folder.path() + "/a/20160314-090507- 42.jpg"));
+}
+
+TEST_F(Snapshot, StillButtonArmsOnFirstPressThenSnaps) {
+  OpenRunning();
+  camera->PressButton();  // the first still buffer after the connection only arms
+  EXPECT_TRUE(Files().isEmpty());
+  EXPECT_TRUE(dlg->m_bStillArmed);
+  camera->PressButton();
+  EXPECT_EQ(Files().size(), 1);
+  camera->PressButton();
+  EXPECT_EQ(Files().size(), 2);
+
+  // Any device event re-arms: the next press is not a snapshot.
+  dlg->OnDeviceChange(0x0007);
+  camera->PressButton();
+  EXPECT_EQ(Files().size(), 2);
+  camera->PressButton();
+  EXPECT_EQ(Files().size(), 3);
+
+  // So does a resolution change.
+  dlg->OnCommand(cmd::ID_YUV_FIRST);
+  ASSERT_TRUE(WaitForFrame());
+  camera->PressButton();
+  EXPECT_EQ(Files().size(), 3);
+}
+
+}  // namespace
