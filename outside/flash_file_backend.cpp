@@ -6,16 +6,10 @@
 #include <QUrl>
 #include <QtGlobal>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <utility>
 
 #include "outside/alc_ids.h"
+#include "platform/shell/file_io.h"
 
 namespace {
 
@@ -32,41 +26,6 @@ QString SafeSerial(const QString& serial) {
   if (encoded.size() <= kMaxSerialPart) return QString::fromLatin1(encoded);
   const QByteArray hash = QCryptographicHash::hash(serial.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
   return QString::fromLatin1(encoded.left(kCutSerialPart) + '~' + hash);
-}
-
-class Fd {
- public:
-  explicit Fd(int fd) : m_fd(fd) {}
-  ~Fd() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return m_fd; }
-  bool Close() {
-    const int fd = std::exchange(m_fd, -1);
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int m_fd;
-};
-
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-// Makes the rename itself durable.
-void SyncFolder(const QByteArray& folder) {
-  Fd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0) ::fsync(dir.get());
 }
 
 }  // namespace
@@ -138,21 +97,9 @@ void FlashFileBackend::Load() {
   }
 }
 
-// Writes a temporary file beside the flash file, puts it on disk and renames it over
-// the flash file, so a crash leaves either the old or the new flash, never a mixture.
+// The flash file is replaced whole, so a crash leaves either the old or the new flash,
+// never a mixture.
 bool FlashFileBackend::Store() const {
   if (!QDir().mkpath(m_folder)) return false;
-  const QString target = FlashFilePath(*m_camera);
-  const QByteArray targetPath = QFile::encodeName(target);
-  QByteArray tempPath = targetPath + ".XXXXXX";
-  Fd fd(::mkostemp(tempPath.data(), O_CLOEXEC));
-  if (fd.get() < 0) return false;
-  const bool ok = WriteAll(fd.get(), m_image.data(), m_image.size()) && ::fsync(fd.get()) == 0 && fd.Close() &&
-                  ::rename(tempPath.constData(), targetPath.constData()) == 0;
-  if (!ok) {
-    ::unlink(tempPath.constData());
-    return false;
-  }
-  SyncFolder(QFile::encodeName(QDir(m_folder).absolutePath()));
-  return true;
+  return platform::ReplaceFileAtomically(FlashFilePath(*m_camera), m_image.data(), m_image.size());
 }

@@ -10,11 +10,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstring>
 #include <utility>
+
+#include "platform/shell/file_io.h"
 
 namespace {
 
@@ -66,49 +67,16 @@ class TjBuffer {
   unsigned long size = 0;
 };
 
-class Fd {
- public:
-  explicit Fd(int fd) : m_fd(fd) {}
-  ~Fd() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return m_fd; }
-  // Closes now so that a failing close (the last chance to learn of a lost write) is seen.
-  bool Close() {
-    const int fd = std::exchange(m_fd, -1);
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int m_fd;
-};
-
-bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // Writes the bytes as the whole content of the file, replacing it. A file left
 // incomplete by a failure is removed, but only the regular file this call opened:
 // a device or another file put in its place is never touched.
 bool WriteFileCompletely(const QString& fileName, const unsigned char* data, std::size_t size) {
   const QByteArray path = QFile::encodeName(fileName);
-  Fd fd(::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (fd.get() < 0) return false;
+  platform::UniqueFd fd(::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!fd.Valid()) return false;
   struct stat opened {};
-  const bool regular = ::fstat(fd.get(), &opened) == 0 && S_ISREG(opened.st_mode);
-  const bool written = WriteAll(fd.get(), data, size);
+  const bool regular = ::fstat(fd.Get(), &opened) == 0 && S_ISREG(opened.st_mode);
+  const bool written = platform::WriteAll(fd.Get(), data, size);
   const bool closed = fd.Close();
   if (written && closed) return true;
   struct stat now {};

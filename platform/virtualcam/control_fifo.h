@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "unique_fd.h"
+#include "platform/shell/file_io.h"
 
 namespace platform::vcam {
 

@@ -9,26 +9,9 @@
 
 #include <cerrno>
 
-#include "unique_fd.h"
+#include "platform/shell/file_io.h"
 
 namespace platform::vcam {
-
-namespace {
-
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-}  // namespace
 
 FlashImage::FlashImage(QString path) : m_path(std::move(path)) {
   m_bytes.fill(kErased);
@@ -82,26 +65,8 @@ bool FlashImage::Flush() {
 }
 
 bool FlashImage::WriteFileLocked() const {
-  const QFileInfo info(m_path);
-  const QString folder = info.absolutePath();
-  if (!QDir().mkpath(folder)) return false;
-
-  QByteArray temp = QFile::encodeName(info.absoluteFilePath() + ".XXXXXX");
-  UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-  if (!fd.Valid()) return false;
-  const bool written = ::fchmod(fd.Get(), 0644) == 0 && WriteAll(fd.Get(), m_bytes.data(), m_bytes.size()) &&
-                       ::fsync(fd.Get()) == 0;
-  // close reports late write errors (full disk, network file systems), so it is checked.
-  const int closed = ::close(fd.Release());
-  if (!written || closed != 0 || ::rename(temp.constData(), QFile::encodeName(info.absoluteFilePath()).constData()) != 0) {
-    ::unlink(temp.constData());
-    return false;
-  }
-  // Make the rename itself durable. Best effort: some file systems refuse fsync on a
-  // folder, and the new image is in place either way.
-  UniqueFd dir(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.Valid()) (void)::fsync(dir.Get());
-  return true;
+  if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) return false;
+  return ReplaceFileAtomically(m_path, m_bytes.data(), m_bytes.size());
 }
 
 }  // namespace platform::vcam

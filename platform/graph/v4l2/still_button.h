@@ -7,7 +7,7 @@
 #include <functional>
 #include <thread>
 
-#include "platform/graph/v4l2/unique_fd.h"
+#include "platform/graph/v4l2/event_fd.h"
 
 namespace platform::v4l2 {
 

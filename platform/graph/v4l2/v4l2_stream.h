@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/graph/source_device.h"
-#include "platform/graph/v4l2/unique_fd.h"
+#include "platform/graph/v4l2/event_fd.h"
 #include "platform/graph/v4l2/v4l2_device.h"
 
 namespace platform::v4l2 {

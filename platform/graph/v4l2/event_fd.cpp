@@ -1,4 +1,4 @@
-#include "platform/graph/v4l2/unique_fd.h"
+#include "platform/graph/v4l2/event_fd.h"
 
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -7,11 +7,6 @@
 #include <cstdint>
 
 namespace platform::v4l2 {
-
-void UniqueFd::Reset(int fd) {
-  if (m_fd >= 0) ::close(m_fd);
-  m_fd = fd;
-}
 
 UniqueFd MakeEventFd() { return UniqueFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)); }
 
