@@ -118,6 +118,13 @@ void CVistrelDlg::BuildResolutionLists() {
     return;
   }
   std::vector<std::uint8_t> caps(static_cast<std::size_t>(kStreamConfigCapsSize));
+  // A capability gets a list entry when its format block reads a width where a
+  // VIDEOINFOHEADER keeps it.
+  auto ListedCapability = [&](int index, AM_MEDIA_TYPE& mt, int& width, int& height) {
+    if (FAILED(m_graph.m_pStreamConfig->GetStreamCaps(index, mt, caps.data()))) return false;
+    CapabilitySize(mt, width, height);
+    return width != 0;
+  };
   QMenu* resolution = m_menu->ResolutionMenu();
   if (!resolution) return;
 
@@ -132,11 +139,9 @@ void CVistrelDlg::BuildResolutionLists() {
     int mjpgCount = 0;
     for (int i = 0; i < count; ++i) {
       AM_MEDIA_TYPE mt;
-      if (FAILED(m_graph.m_pStreamConfig->GetStreamCaps(i, mt, caps.data()))) continue;
       int width = 0;
       int height = 0;
-      CapabilitySize(mt, width, height);
-      if (width == 0) continue;
+      if (!ListedCapability(i, mt, width, height)) continue;
       if (mt.subtype == MEDIASUBTYPE_MJPG) {
         m_menu->AddItem(mjpg, cmd::ID_MJPG_FIRST + mjpgCount++, ResolutionText(width, height));
       } else {
@@ -154,11 +159,9 @@ void CVistrelDlg::BuildResolutionLists() {
   int entries = 0;
   for (int i = 0; i < count / 2; ++i) {
     AM_MEDIA_TYPE mt;
-    if (FAILED(m_graph.m_pStreamConfig->GetStreamCaps(i, mt, caps.data()))) continue;
     int width = 0;
     int height = 0;
-    CapabilitySize(mt, width, height);
-    if (width == 0) continue;
+    if (!ListedCapability(i, mt, width, height)) continue;
     m_menu->AddItem(resolution, first + entries++, ResolutionText(width, height));
   }
   m_graph.m_nYuvFormatCount = entries;

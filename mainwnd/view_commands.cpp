@@ -77,22 +77,17 @@ void CVistrelDlg::OnZoomReset() {
   RefreshZoomPictures();
 }
 
-void CVistrelDlg::OnHMirror() {
-  if (!CameraRuns()) return;
-  m_view.m_bHMirror = m_view.m_bHMirror ? 0 : 1;
-  const bool on = m_view.m_bHMirror != 0;
-  m_menu->Check(cmd::ID_HMIRROR, on);
-  RefreshMirrorPictures();
-  m_wndToolBar->CheckButton(cmd::ID_HMIRROR, on);
-}
+void CVistrelDlg::OnHMirror() { ToggleMirror(m_view.m_bHMirror, cmd::ID_HMIRROR); }
 
-void CVistrelDlg::OnVMirror() {
+void CVistrelDlg::OnVMirror() { ToggleMirror(m_view.m_bVMirror, cmd::ID_VMIRROR); }
+
+void CVistrelDlg::ToggleMirror(std::atomic<int>& flag, int id) {
   if (!CameraRuns()) return;
-  m_view.m_bVMirror = m_view.m_bVMirror ? 0 : 1;
-  const bool on = m_view.m_bVMirror != 0;
-  m_menu->Check(cmd::ID_VMIRROR, on);
+  flag = flag ? 0 : 1;
+  const bool on = flag != 0;
+  m_menu->Check(id, on);
   RefreshMirrorPictures();
-  m_wndToolBar->CheckButton(cmd::ID_VMIRROR, on);
+  m_wndToolBar->CheckButton(id, on);
 }
 
 void CVistrelDlg::OnMirrorReset() {

@@ -107,6 +107,7 @@ class CVistrelDlg : public QDialog, public CBCLS, public ISampleGrabberCB {
   void OnHMirror();
   void OnVMirror();
   void OnMirrorReset();
+  void ToggleMirror(std::atomic<int>& flag, int id);
   void OnExposureToggle();
   void OnCaptureFolder();
   void OnResolution(int id);
