@@ -59,9 +59,13 @@ bool CVistrelDlg::ApplyViewTransform(const std::uint8_t* pixels, int width, int 
     return picture.CreateFromArray(pixels, w, h, bpp, w * (bpp / 8), false);
   }
   // The transform writes straight into the frame picture's rows: the frame picture is
-  // the transformed frame, with no copy in between.
+  // the transformed frame, with no copy in between. Nothing else writes those rows, so
+  // the transform may keep what it wrote there last (the black around the pan square)
+  // as long as the picture is the same one; a picture made anew is filled whole.
+  auto destination = ViewTransform::Destination::Kept;
   if (!picture.IsValid() || picture.GetWidth() != w || picture.GetHeight() != h || picture.GetBpp() != 24) {
     picture = CxImage(w, h, 24);
+    destination = ViewTransform::Destination::Fresh;
   }
   ViewTransformParams p;
   p.zoom = m_view.m_fZoom;
@@ -72,7 +76,7 @@ bool CVistrelDlg::ApplyViewTransform(const std::uint8_t* pixels, int width, int 
   p.videoHeight = m_view.m_nVideoHeight;
   p.hMirror = m_view.m_bHMirror != 0;
   p.vMirror = m_view.m_bVMirror != 0;
-  return f.m_transform.Apply(pixels, width, height, p, picture.GetBits(0), picture.GetEffWidth());
+  return f.m_transform.Apply(pixels, width, height, p, picture.GetBits(0), picture.GetEffWidth(), destination);
 }
 
 HRESULT CVistrelDlg::QueryInterface(const GUID& iid, void** object) {

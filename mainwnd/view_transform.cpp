@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "mainwnd/view_transform_rows.h"
 
@@ -86,7 +87,9 @@ bool ViewTransform::Apply(const std::uint8_t* src, int w, int h, const ViewTrans
 }
 
 bool ViewTransform::Apply(const std::uint8_t* src, int w, int h, const ViewTransformParams& p, std::uint8_t* out,
-                          std::ptrdiff_t outStride) {
+                          std::ptrdiff_t outStride, Destination destination) {
+  // Whatever happens below, the record of the last call is gone until this one is done.
+  const bool hadWritten = std::exchange(m_haveWritten, false);
   if (!src || !out || w <= 0 || h <= 0 || outStride < static_cast<std::ptrdiff_t>(w) * kBytesPerPixel) return false;
   if (!(p.zoom > 0.0f) || !(p.panZoom > 0.0f) || !std::isfinite(p.zoom) || !std::isfinite(p.panZoom)) return false;
   const std::size_t stride = static_cast<std::size_t>(w) * kBytesPerPixel;
@@ -100,34 +103,59 @@ bool ViewTransform::Apply(const std::uint8_t* src, int w, int h, const ViewTrans
   };
   const int cw = cropSide(p.videoWidth, p.zoom, w);
   const int ch = cropSide(p.videoHeight, p.zoom, h);
+  const bool zoomed = cw != w || ch != h;
+  const int ox = (w - cw) / 2, oy = (h - ch) / 2;
 
-  if (cw == w && ch == h) {
-    // No zoom: each output row is its pan-frame row, reversed for the horizontal mirror.
-    if (p.hMirror) m_row.resize(stride);
-    for (int y = 0; y < h; ++y) {
-      std::uint8_t* dst = out + (p.vMirror ? h - 1 - y : y) * outStride;
-      if (!p.hMirror) {
-        PanRow(src, stride, square, y, 0, w, dst);
-        continue;
-      }
-      // The shown pixels are reversed straight from the source; the black around them
-      // is black either way.
-      const int from = square.HasRow(y) ? w - square.col1 : w;
-      const int to = square.HasRow(y) ? w - square.col0 : w;
-      std::memset(dst, 0, static_cast<std::size_t>(from) * kBytesPerPixel);
-      if (to > from) {
-        ReversePixels(src + stride * static_cast<std::size_t>(y + square.dy) +
-                          static_cast<std::size_t>(square.col0 + square.dx) * kBytesPerPixel,
-                      to - from, dst + static_cast<std::size_t>(from) * kBytesPerPixel);
-      }
-      std::memset(dst + static_cast<std::size_t>(to) * kBytesPerPixel, 0,
-                  static_cast<std::size_t>(w - to) * kBytesPerPixel);
+  // The output pixels that can show the source; all the others are black.
+  BgrUpscaler::Region shown;
+  if (!zoomed) {
+    if (square.row1 > square.row0) {
+      shown.x0 = p.hMirror ? w - square.col1 : square.col0;
+      shown.x1 = p.hMirror ? w - square.col0 : square.col1;
+      shown.y0 = p.vMirror ? h - square.row1 : square.row0;
+      shown.y1 = p.vMirror ? h - square.row0 : square.row1;
     }
-    return true;
+  } else {
+    if (!m_scaler.Configure(cw, ch, w, h, p.hMirror)) return false;
+    shown = m_scaler.Reach(square.col0 - ox, square.col1 - ox, square.row0 - oy, square.row1 - oy, p.vMirror);
   }
+  if (shown.Empty()) shown = BgrUpscaler::Region{};
+  const Written written{out, outStride, w, h, shown};
+  const bool blackKept = destination == Destination::Kept && hadWritten && written == m_written;
 
-  if (!m_scaler.Configure(cw, ch, w, h, p.hMirror)) return false;
-  CropRows rows(src, stride, square, (w - cw) / 2, (h - ch) / 2, cw);
-  m_scaler.Run(rows, out, outStride, p.vMirror);
+  // The black beside what is shown (unless it is kept), then what is shown, each in
+  // the order the rows lie in memory.
+  const std::size_t left = static_cast<std::size_t>(shown.x0) * kBytesPerPixel;
+  const std::size_t right = static_cast<std::size_t>(shown.x1) * kBytesPerPixel;
+  for (int row = 0; row < h && !blackKept; ++row) {
+    std::uint8_t* dst = out + row * outStride;
+    if (row < shown.y0 || row >= shown.y1) {
+      std::memset(dst, 0, stride);
+      continue;
+    }
+    std::memset(dst, 0, left);
+    std::memset(dst + right, 0, stride - right);
+  }
+  if (zoomed) {
+    CropRows rows(src, stride, square, ox, oy, cw);
+    m_scaler.Run(rows, out, outStride, p.vMirror, shown);
+  } else {
+    // No zoom: each output row shows its pan-frame row, reversed for the horizontal
+    // mirror.
+    const int count = shown.x1 - shown.x0;
+    for (int row = shown.y0; row < shown.y1; ++row) {
+      const int y = p.vMirror ? h - 1 - row : row;  // the pan-frame row shown
+      const std::uint8_t* from = src + stride * static_cast<std::size_t>(y + square.dy) +
+                                 static_cast<std::size_t>(square.col0 + square.dx) * kBytesPerPixel;
+      std::uint8_t* dst = out + row * outStride + left;
+      if (p.hMirror) {
+        ReversePixels(from, count, dst);
+      } else {
+        std::memcpy(dst, from, static_cast<std::size_t>(count) * kBytesPerPixel);
+      }
+    }
+  }
+  m_written = written;
+  m_haveWritten = true;
   return true;
 }

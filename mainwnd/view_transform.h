@@ -6,12 +6,12 @@
 // into a black frame, the crop of that frame enlarged bilinearly, then the horizontal
 // and the vertical mirror), but made in one pass: each output row is built straight
 // from the source rows it shows, the mirrors are folded into where the pixels go, and
-// neither the black frame nor the crop is ever materialised.
+// neither the black frame nor the crop is ever materialised. Into a destination kept
+// from the previous frame only the pixels that show the source are written again.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "mainwnd/view_transform_scaler.h"
 
@@ -28,18 +28,46 @@ struct ViewTransformParams {
 
 class ViewTransform {
  public:
+  // What the destination holds when a call begins.
+  enum class Destination {
+    // Anything: every pixel is written.
+    Fresh,
+    // What this transform's previous call wrote there, untouched since: between calls
+    // a kept destination belongs to the transform, and nobody else writes its rows.
+    // Only the pixels that show the source are written again; the black around them
+    // is left as it is when the buffer, its size and stride, and where the black lies
+    // (pan square, zoom crop, mirrors) are exactly those of the previous successful
+    // call. Any difference writes every pixel, as Fresh does.
+    //
+    // A buffer just made is Fresh even at the old one's address (a picture made again,
+    // e.g. after a change of resolution, may well get the same memory), as is one that
+    // anything else has written into.
+    Kept,
+  };
+
   // Transforms src (w × h) into out (w × h × 3 bytes). False, with out untouched, for
   // a missing buffer, an empty size or a zoom that is not a positive number.
   bool Apply(const std::uint8_t* src, int w, int h, const ViewTransformParams& p, std::uint8_t* out);
   // The same with output rows outStride bytes apart (at least w × 3), e.g. straight
   // into a picture whose rows are padded; the padding is left as it is.
   bool Apply(const std::uint8_t* src, int w, int h, const ViewTransformParams& p, std::uint8_t* out,
-             std::ptrdiff_t outStride);
+             std::ptrdiff_t outStride, Destination destination = Destination::Fresh);
 
   // The resampler, for tests that compare its kernels.
   BgrUpscaler& Scaler() { return m_scaler; }
 
  private:
+  // Where the previous call left black: everything of the buffer outside `shown`.
+  struct Written {
+    const std::uint8_t* out = nullptr;
+    std::ptrdiff_t stride = 0;
+    int w = 0, h = 0;
+    BgrUpscaler::Region shown;
+
+    bool operator==(const Written&) const = default;
+  };
+
   BgrUpscaler m_scaler;
-  std::vector<std::uint8_t> m_row;  // one mirrored row in the making
+  bool m_haveWritten = false;
+  Written m_written;
 };

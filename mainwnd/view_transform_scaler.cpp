@@ -167,7 +167,11 @@ bool BgrUpscaler::Configure(int srcWidth, int srcHeight, int dstWidth, int dstHe
   m_weight.assign(m_blockCount * kBlockValues, 0);
 
   std::vector<Tap> across(static_cast<std::size_t>(dstWidth));
-  for (int x = 0; x < dstWidth; ++x) across[x] = TapOf(hMirror ? dstWidth - 1 - x : x, srcWidth, dstWidth);
+  m_columns.resize(static_cast<std::size_t>(dstWidth));
+  for (int x = 0; x < dstWidth; ++x) {
+    across[x] = TapOf(hMirror ? dstWidth - 1 - x : x, srcWidth, dstWidth);
+    m_columns[x] = ColumnTap{across[x].left, across[x].right};
+  }
   for (std::size_t b = 0; b < m_blockCount; ++b) {
     const std::size_t first = b * kBlockValues;
     if (first >= m_values) break;  // blocks past the row read byte 0 with weight 0
@@ -207,18 +211,16 @@ bool BgrUpscaler::Configure(int srcWidth, int srcHeight, int dstWidth, int dstHe
   return true;
 }
 
-void BgrUpscaler::ScaleAcross(const std::uint8_t* src, std::int16_t* out) const {
+void BgrUpscaler::ScaleAcross(const std::uint8_t* src, std::size_t first, std::size_t last, std::int16_t* out) const {
 #ifdef VIEW_SCALER_X86
-  if (m_kernel == Kernel::Avx2) {
-    AcrossAvx2(src, m_blockCount, m_window.data(), m_left.data(), m_right.data(), m_weight.data(), out);
-    return;
-  }
-  if (m_kernel == Kernel::Ssse3) {
-    AcrossSsse3(src, m_blockCount, m_window.data(), m_left.data(), m_right.data(), m_weight.data(), out);
+  if (m_kernel == Kernel::Avx2 || m_kernel == Kernel::Ssse3) {
+    const auto across = m_kernel == Kernel::Avx2 ? AcrossAvx2 : AcrossSsse3;
+    across(src, last - first, m_window.data() + first, m_left.data() + 16 * first, m_right.data() + 16 * first,
+           m_weight.data() + kBlockValues * first, out + kBlockValues * first);
     return;
   }
 #endif
-  for (std::size_t b = 0; b < m_blockCount; ++b) {
+  for (std::size_t b = first; b < last; ++b) {
     const std::uint8_t* window = src + m_window[b];
     for (int lane = 0; lane < kBlockValues; ++lane) {
       // A shuffle index with its top bit set gives zero.
@@ -232,20 +234,26 @@ void BgrUpscaler::ScaleAcross(const std::uint8_t* src, std::int16_t* out) const 
   }
 }
 
-void BgrUpscaler::Blend(const std::int16_t* top, const std::int16_t* bottom, std::int16_t weight,
-                        std::uint8_t* out) const {
+void BgrUpscaler::Blend(const std::int16_t* top, const std::int16_t* bottom, std::int16_t weight, std::size_t from,
+                        std::size_t to, std::uint8_t* out) const {
+  // Each value depends on its own position only, so any part of a row gives the bytes
+  // the whole row would.
+  top += from;
+  bottom += from;
+  out += from;
+  const std::size_t n = to - from;
   std::size_t j = 0;
 #ifdef VIEW_SCALER_X86
   if (m_kernel == Kernel::Avx2) {
-    j = BlendAvx2(top, bottom, weight, out, m_values);
+    j = BlendAvx2(top, bottom, weight, out, n);
   } else if (m_kernel == Kernel::Ssse3) {
-    j = BlendSsse3(top, bottom, weight, out, m_values);
+    j = BlendSsse3(top, bottom, weight, out, n);
   }
 #endif
-  for (; j < m_values; ++j) out[j] = ToByte(top[j] + MulRound(bottom[j] - top[j], weight));
+  for (; j < n; ++j) out[j] = ToByte(top[j] + MulRound(bottom[j] - top[j], weight));
 }
 
-int BgrUpscaler::ScaledSlot(RowSource& source, int row, int keep) {
+int BgrUpscaler::ScaledSlot(RowSource& source, int row, int keep, std::size_t first, std::size_t last) {
   for (int slot = 0; slot < 2; ++slot) {
     if (m_scaledRow[slot] == row) return slot;
   }
@@ -253,19 +261,62 @@ int BgrUpscaler::ScaledSlot(RowSource& source, int row, int keep) {
   int slot = m_scaledRow[0] <= m_scaledRow[1] ? 0 : 1;
   if (slot == keep) slot = 1 - slot;
   source.Fill(row, m_srcRow.data());
-  ScaleAcross(m_srcRow.data(), m_scaled[slot].data());
+  ScaleAcross(m_srcRow.data(), first, last, m_scaled[slot].data());
   m_scaledRow[slot] = row;
   return slot;
 }
 
-void BgrUpscaler::Run(RowSource& source, std::uint8_t* dst, std::ptrdiff_t dstStride, bool vMirror) {
-  if (!m_configured) return;
-  m_scaledRow[0] = m_scaledRow[1] = -1;  // a new frame
+BgrUpscaler::Region BgrUpscaler::Reach(int x0, int x1, int y0, int y1, bool vMirror) const {
+  Region region;
+  if (!m_configured || x0 >= x1 || y0 >= y1) return region;
+  // A destination pixel is reached when one of its taps across and one of its taps
+  // down lie inside. The taps only grow (or, mirrored, only shrink) along a row or a
+  // column, so the pixels reached form one rectangle.
+  const auto reached = [](int a, int b, int from, int to) { return std::max(a, b) >= from && std::min(a, b) < to; };
+  int first = -1, last = -1;
+  for (int x = 0; x < m_dstWidth; ++x) {
+    const ColumnTap& tap = m_columns[static_cast<std::size_t>(x)];
+    if (!reached(tap.left, tap.right, x0, x1)) continue;
+    if (first < 0) first = x;
+    last = x;
+  }
+  if (first < 0) return region;
+  region.x0 = first;
+  region.x1 = last + 1;
+  first = last = -1;
   for (int y = 0; y < m_dstHeight; ++y) {
     const RowTap& tap = m_rows[static_cast<std::size_t>(y)];
-    const int top = ScaledSlot(source, tap.top, -1);
-    const int bottom = tap.weight ? ScaledSlot(source, tap.bottom, top) : top;
+    if (!reached(tap.top, tap.bottom, y0, y1)) continue;
+    if (first < 0) first = y;
+    last = y;
+  }
+  if (first < 0) return Region{};
+  region.y0 = vMirror ? m_dstHeight - 1 - last : first;
+  region.y1 = vMirror ? m_dstHeight - first : last + 1;
+  return region;
+}
+
+void BgrUpscaler::Run(RowSource& source, std::uint8_t* dst, std::ptrdiff_t dstStride, bool vMirror,
+                      const Region& region) {
+  if (!m_configured) return;
+  const int x0 = std::max(region.x0, 0), x1 = std::min(region.x1, m_dstWidth);
+  const int y0 = std::max(region.y0, 0), y1 = std::min(region.y1, m_dstHeight);
+  if (x0 >= x1 || y0 >= y1) return;
+  m_scaledRow[0] = m_scaledRow[1] = -1;  // a new frame
+  // The values of the region's columns, and the horizontal blocks that make them (in
+  // pairs, as the widest kernel takes them; the block count is even).
+  const std::size_t from = static_cast<std::size_t>(x0) * kBytesPerPixel;
+  const std::size_t to = static_cast<std::size_t>(x1) * kBytesPerPixel;
+  const std::size_t firstBlock = from / kBlockValues / 2 * 2;
+  const std::size_t lastBlock = std::min((to + 2 * kBlockValues - 1) / (2 * kBlockValues) * 2, m_blockCount);
+  // Result rows in increasing order, so that the source rows are asked for in order.
+  const int first = vMirror ? m_dstHeight - y1 : y0;
+  const int last = vMirror ? m_dstHeight - y0 : y1;
+  for (int y = first; y < last; ++y) {
+    const RowTap& tap = m_rows[static_cast<std::size_t>(y)];
+    const int top = ScaledSlot(source, tap.top, -1, firstBlock, lastBlock);
+    const int bottom = tap.weight ? ScaledSlot(source, tap.bottom, top, firstBlock, lastBlock) : top;
     std::uint8_t* out = dst + (vMirror ? m_dstHeight - 1 - y : y) * dstStride;
-    Blend(m_scaled[top].data(), m_scaled[bottom].data(), tap.weight, out);
+    Blend(m_scaled[top].data(), m_scaled[bottom].data(), tap.weight, from, to, out);
   }
 }

@@ -32,6 +32,15 @@ class BgrUpscaler {
 
   enum class Kernel { Plain, Ssse3, Avx2 };
 
+  // Destination pixels [x0, x1) × [y0, y1), in destination rows as written (mirrors
+  // applied); empty when x0 >= x1 or y0 >= y1.
+  struct Region {
+    int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+
+    bool Empty() const { return x0 >= x1 || y0 >= y1; }
+    bool operator==(const Region&) const = default;
+  };
+
   BgrUpscaler();
 
   // Prepares for srcWidth × srcHeight → dstWidth × dstHeight. The destination may not
@@ -39,10 +48,17 @@ class BgrUpscaler {
   // Nothing is recomputed when the sizes and the mirror are unchanged.
   bool Configure(int srcWidth, int srcHeight, int dstWidth, int dstHeight, bool hMirror);
 
-  // Writes the destination rows (dstWidth × 3 bytes each, dstStride apart, nothing
-  // past a row's last pixel); with vMirror row i of the result goes to destination row
-  // dstHeight − 1 − i.
-  void Run(RowSource& source, std::uint8_t* dst, std::ptrdiff_t dstStride, bool vMirror);
+  // The destination pixels that source columns [x0, x1) and rows [y0, y1) reach: every
+  // destination pixel outside it is blended from source pixels outside that rectangle
+  // alone (so it is exactly black where they are). Empty for an empty rectangle.
+  Region Reach(int x0, int x1, int y0, int y1, bool vMirror) const;
+
+  // Writes the destination pixels of `region` (the whole destination when it covers
+  // it: rows of dstWidth × 3 bytes, dstStride apart) and nothing else, each with the
+  // same bytes whatever the region; with vMirror row i of the result goes to
+  // destination row dstHeight − 1 − i. Only the source rows those pixels need are asked
+  // for.
+  void Run(RowSource& source, std::uint8_t* dst, std::ptrdiff_t dstStride, bool vMirror, const Region& region);
 
   // The kernel in use: the best the processor has. Tests may ask for a lesser one; one
   // the processor lacks is refused.
@@ -55,11 +71,20 @@ class BgrUpscaler {
     int bottom;
     std::int16_t weight;  // the bottom row's weight, of 32768
   };
+  // The source columns a destination column (as written) is blended from.
+  struct ColumnTap {
+    int left;
+    int right;
+  };
 
-  void ScaleAcross(const std::uint8_t* src, std::int16_t* out) const;
-  void Blend(const std::int16_t* top, const std::int16_t* bottom, std::int16_t weight, std::uint8_t* out) const;
-  // The scaled source row, made if neither slot holds it; `keep` is a slot not to reuse.
-  int ScaledSlot(RowSource& source, int row, int keep);
+  // Horizontal blocks [first, last) of a source row (an even count).
+  void ScaleAcross(const std::uint8_t* src, std::size_t first, std::size_t last, std::int16_t* out) const;
+  // Values [from, to) of an output row.
+  void Blend(const std::int16_t* top, const std::int16_t* bottom, std::int16_t weight, std::size_t from,
+             std::size_t to, std::uint8_t* out) const;
+  // The scaled source row (blocks [first, last)), made if neither slot holds it;
+  // `keep` is a slot not to reuse.
+  int ScaledSlot(RowSource& source, int row, int keep, std::size_t first, std::size_t last);
 
   Kernel m_best = Kernel::Plain;
   Kernel m_kernel = Kernel::Plain;
@@ -78,6 +103,7 @@ class BgrUpscaler {
   std::vector<std::uint8_t> m_right;
   std::vector<std::int16_t> m_weight;
   std::vector<RowTap> m_rows;
+  std::vector<ColumnTap> m_columns;
 
   std::vector<std::uint8_t> m_srcRow;
   // Two scaled source rows and which rows they hold (−1: none).

@@ -304,6 +304,176 @@ TEST(ViewTransform, RefusesBadInputAndLeavesTheOutputAlone) {
   EXPECT_EQ(PositionOf(one, 15, 7), std::make_pair(7, 3));
 }
 
+// A destination kept from call to call, with padded rows: every result must equal the
+// transform of the same frame into a buffer of junk, whatever changed in between.
+struct KeptBuffer {
+  static constexpr std::uint8_t kJunk = 0x5A;
+  int w, h;
+  std::ptrdiff_t stride;
+  std::vector<std::uint8_t> bytes;
+  KeptBuffer(int width, int height)
+      : w(width), h(height), stride(width * 3 + 7), bytes(static_cast<std::size_t>(stride) * height, kJunk) {}
+  std::uint8_t* at(int x, int y) { return &bytes[static_cast<std::size_t>(y * stride + 3 * x)]; }
+  // The pixels only, without the padding.
+  std::vector<std::uint8_t> Pixels() const {
+    std::vector<std::uint8_t> out;
+    for (int y = 0; y < h; ++y) out.insert(out.end(), &bytes[y * stride], &bytes[y * stride + 3 * w]);
+    return out;
+  }
+};
+
+TEST(ViewTransform, KeptDestinationAlwaysEqualsAFreshOne) {
+  const int w = 203, h = 120;
+  // Each step changes something that moves the black, or nothing at all.
+  std::vector<ViewTransformParams> steps;
+  const ViewTransformParams base = Params(w, h, 100, 60, 1.0f, 1.0f);
+  const auto step = [&](auto change) {
+    ViewTransformParams p = steps.empty() ? base : steps.back();
+    change(p);
+    steps.push_back(p);
+  };
+  step([](ViewTransformParams&) {});
+  step([](ViewTransformParams&) {});                        // unchanged: the black is kept
+  step([](ViewTransformParams& p) { p.panZoom = 2.0f; });   // a smaller square
+  step([](ViewTransformParams& p) { p.panX = 190; });        // moved right, cut by the edge
+  step([](ViewTransformParams& p) { p.hMirror = true; });
+  step([](ViewTransformParams& p) { p.vMirror = true; });
+  step([](ViewTransformParams& p) { p.panY = 119; });        // cut by the last row
+  step([](ViewTransformParams& p) { p.zoom = 1.5f; });       // black enlarged with the crop
+  step([](ViewTransformParams&) {});
+  step([](ViewTransformParams& p) { p.hMirror = false; });
+  step([](ViewTransformParams& p) { p.panZoom = 0.7f; });   // larger than the frame
+  step([](ViewTransformParams& p) { p.zoom = 2.0f; p.panX = 100; p.panY = 60; p.panZoom = 1.0f; });  // no black
+  step([](ViewTransformParams& p) { p.panZoom = 1e-30f; });  // nothing but black
+  step([](ViewTransformParams& p) { p.panZoom = 3.0f; });
+  step([](ViewTransformParams& p) { p.zoom = 1.0f; p.vMirror = false; });
+  step([](ViewTransformParams&) {});
+  step([](ViewTransformParams& p) { p.panZoom = 1.0f; });   // back where it began
+  ViewTransform kept, fresh;
+  KeptBuffer out(w, h);
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    // A new frame every time, none of it black, so that a pixel left from an earlier
+    // frame or black where the source should show cannot pass.
+    Frame src = NoiseFrame(w, h, static_cast<unsigned>(100 + i));
+    for (auto& b : src.bytes) b |= 1;
+    ASSERT_TRUE(kept.Apply(src.bytes.data(), w, h, steps[i], out.bytes.data(), out.stride,
+                           ViewTransform::Destination::Kept));
+    ASSERT_EQ(out.Pixels(), Transform(fresh, src, steps[i]).bytes) << "step " << i;
+  }
+  // The padding was never written.
+  for (int y = 0; y < h; ++y)
+    ASSERT_TRUE(std::all_of(out.at(w, y), out.at(0, y) + out.stride, [](std::uint8_t b) { return b == 0x5A; }));
+}
+
+// Between calls a kept destination belongs to the transform: with nothing changed the
+// black is not written again, so bytes written into it by someone else stay (what is
+// shown is written every time). Anything that makes the record differ, or a caller
+// that says the buffer is fresh (a picture made anew, perhaps at the old address),
+// writes the whole frame.
+TEST(ViewTransform, KeptBlackIsWrittenAgainOnlyWhenTheBufferOrItsLayoutChanges) {
+  const int w = 160, h = 90;
+  const Frame src = PositionFrame(w, h);
+  const ViewTransformParams p = Params(w, h, 80, 45, 1.0f, 1.5f);  // side 60 at (50, 15)
+  ViewTransform t;
+  KeptBuffer out(w, h);
+  const auto apply = [&](ViewTransform::Destination d, std::ptrdiff_t stride = 0, int height = 0) {
+    return t.Apply(src.bytes.data(), w, height ? height : h, p, out.bytes.data(), stride ? stride : out.stride, d);
+  };
+  const auto scribble = [&] {
+    out.at(0, 0)[0] = 0xAB;   // black border
+    out.at(60, 40)[1] = 0xAB;  // shown
+  };
+  const auto scribbleStays = [&] { return out.at(0, 0)[0] == 0xAB; };
+  const auto expectWhole = [&](const char* what) {
+    EXPECT_EQ(out.at(0, 0)[0], 0) << what;
+    EXPECT_NE(out.at(60, 40)[1], 0xAB) << what;
+  };
+  ASSERT_TRUE(apply(ViewTransform::Destination::Kept));  // no record yet: written whole
+  EXPECT_EQ(out.at(0, 0)[0], 0);
+
+  scribble();
+  ASSERT_TRUE(apply(ViewTransform::Destination::Kept));
+  EXPECT_TRUE(scribbleStays());
+  EXPECT_EQ(out.at(60, 40)[1], 40);  // green: the row
+
+  scribble();
+  ASSERT_TRUE(apply(ViewTransform::Destination::Fresh));
+  expectWhole("fresh");
+
+  // Another stride (the same first byte), another height: a different buffer.
+  scribble();
+  ASSERT_TRUE(apply(ViewTransform::Destination::Kept, out.stride - 4));
+  expectWhole("stride");
+  ASSERT_TRUE(apply(ViewTransform::Destination::Kept));  // back to the old stride
+  scribble();
+  ASSERT_TRUE(apply(ViewTransform::Destination::Kept, 0, h - 1));
+  expectWhole("height");
+
+  // A failed call forgets the record, so the next one writes everything.
+  ASSERT_TRUE(apply(ViewTransform::Destination::Kept));
+  ViewTransformParams bad = p;
+  bad.zoom = NAN;
+  EXPECT_FALSE(t.Apply(src.bytes.data(), w, h, bad, out.bytes.data(), out.stride, ViewTransform::Destination::Kept));
+  scribble();
+  ASSERT_TRUE(apply(ViewTransform::Destination::Kept));
+  expectWhole("after a failure");
+
+  // Another transform's record says nothing about this one's buffer.
+  ViewTransform other;
+  scribble();
+  ASSERT_TRUE(other.Apply(src.bytes.data(), w, h, p, out.bytes.data(), out.stride, ViewTransform::Destination::Kept));
+  expectWhole("other transform");
+}
+
+// The zoom's resample writes only the pixels the source rectangle reaches; every pixel
+// outside comes out black from a source that is black outside it.
+TEST(ViewTransformScaler, ReachHoldsEveryPixelTheRectangleTouches) {
+  struct Case {
+    int sw, sh, dw, dh, x0, x1, y0, y1;
+  };
+  const Case cases[] = {
+      {120, 60, 203, 101, 30, 90, 10, 50},   // inside
+      {120, 60, 203, 101, -5, 7, 55, 80},    // past the edges
+      {97, 41, 130, 77, 1, 2, 20, 21},       // one pixel
+      {97, 41, 130, 77, 96, 97, 0, 41},      // the last column
+      {64, 48, 64, 48, 10, 20, 10, 20},      // no enlarge
+      {64, 48, 128, 96, 40, 30, 10, 20},     // empty
+  };
+  for (const Case& c : cases) {
+    for (int mirrors = 0; mirrors < 4; ++mirrors) {
+      const bool hMirror = mirrors & 1, vMirror = mirrors & 2;
+      // Source rows: noise inside the rectangle, black outside.
+      Frame src = NoiseFrame(c.sw, c.sh, static_cast<unsigned>(c.dw + mirrors));
+      for (int y = 0; y < c.sh; ++y)
+        for (int x = 0; x < c.sw; ++x)
+          if (x < c.x0 || x >= c.x1 || y < c.y0 || y >= c.y1) std::fill_n(src.at(x, y), 3, 0);
+      struct Rows final : BgrUpscaler::RowSource {
+        const Frame* f;
+        void Fill(int row, std::uint8_t* dst) override { std::copy_n(f->at(0, row), f->w * 3, dst); }
+      } rows;
+      rows.f = &src;
+      BgrUpscaler scaler;
+      ASSERT_TRUE(scaler.Configure(c.sw, c.sh, c.dw, c.dh, hMirror));
+      Frame whole(c.dw, c.dh), part(c.dw, c.dh);
+      scaler.Run(rows, whole.bytes.data(), c.dw * 3, vMirror, BgrUpscaler::Region{0, c.dw, 0, c.dh});
+      const BgrUpscaler::Region reach = scaler.Reach(c.x0, c.x1, c.y0, c.y1, vMirror);
+      std::fill(part.bytes.begin(), part.bytes.end(), std::uint8_t{0x5A});
+      scaler.Run(rows, part.bytes.data(), c.dw * 3, vMirror, reach);
+      for (int y = 0; y < c.dh; ++y)
+        for (int x = 0; x < c.dw; ++x) {
+          const bool in = x >= reach.x0 && x < reach.x1 && y >= reach.y0 && y < reach.y1;
+          const std::uint8_t* want = whole.at(x, y);
+          if (in) {
+            ASSERT_TRUE(std::equal(want, want + 3, part.at(x, y))) << c.dw << " mirrors " << mirrors << " at " << x << "," << y;
+          } else {
+            ASSERT_TRUE(whole.IsBlack(x, y)) << c.dw << " mirrors " << mirrors << " at " << x << "," << y;
+            ASSERT_EQ(part.at(x, y)[0], 0x5A) << "written outside the region at " << x << "," << y;
+          }
+        }
+    }
+  }
+}
+
 TEST(ViewTransformRows, ReversePixelsAtEveryLength) {
   for (int n = 0; n < 40; ++n) {
     std::vector<std::uint8_t> src(3 * n), dst(3 * n + 3, 0xCC);
