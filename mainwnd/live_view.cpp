@@ -25,16 +25,10 @@ void CVistrelDlg::ComposeFrame() {
     std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
     const CxImage* frame = m_frame.m_pFrameImage.get();
     if (frame && frame->IsValid()) {
-      picture = m_pictures.Acquire(frame->GetWidth(), frame->GetHeight(), frame->GetBpp());
-      if (overlay && !overlay->IsEmpty() && frame->GetBpp() == 24) {
-        // One pass: each byte of the shown picture is written once, frame or overlay.
-        overlay->CopyOver(frame->GetBits(0), static_cast<int>(frame->GetEffWidth()), picture->GetBits(0),
-                          static_cast<int>(picture->GetEffWidth()), static_cast<int>(frame->GetWidth()),
-                          static_cast<int>(frame->GetHeight()));
-      } else {
-        picture->Copy(*frame);
-      }
-      m_frame.m_imgShown = picture;
+      // Each byte of the shown picture is written once, frame or overlay; a picture that
+      // carries this overlay already gets only the frame's uncovered pixels.
+      picture = m_pictures.Compose(*frame, overlay);
+      if (picture) m_frame.m_imgShown = picture;
     }
   }
   if (picture) {

@@ -156,6 +156,16 @@ void OverlayPicture::LayOver(std::uint8_t* bits, int width, int height, int stri
 
 void OverlayPicture::CopyOver(const std::uint8_t* src, int srcStride, std::uint8_t* dst, int dstStride, int width,
                               int height) const {
+  CopyRows(src, srcStride, dst, dstStride, width, height, true);
+}
+
+void OverlayPicture::CopyUncovered(const std::uint8_t* src, int srcStride, std::uint8_t* dst, int dstStride,
+                                   int width, int height) const {
+  CopyRows(src, srcStride, dst, dstStride, width, height, false);
+}
+
+void OverlayPicture::CopyRows(const std::uint8_t* src, int srcStride, std::uint8_t* dst, int dstStride, int width,
+                              int height, bool layRuns) const {
   if (!src || !dst || width <= 0 || height <= 0) return;
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* from = src + static_cast<std::ptrdiff_t>(y) * srcStride;
@@ -169,7 +179,7 @@ void OverlayPicture::CopyOver(const std::uint8_t* src, int srcStride, std::uint8
         if (run.x0 >= width) break;
         std::memcpy(to + 3 * x, from + 3 * x, 3 * static_cast<std::size_t>(run.x0 - x));
         x = std::min(run.x1, width);
-        FillPattern(to + 3 * run.x0, x - run.x0, m_patterns[static_cast<std::size_t>(run.colour)].bytes);
+        if (layRuns) FillPattern(to + 3 * run.x0, x - run.x0, m_patterns[static_cast<std::size_t>(run.colour)].bytes);
       }
     }
     std::memcpy(to + 3 * x, from + 3 * x, 3 * static_cast<std::size_t>(width - x));

@@ -32,6 +32,12 @@ class OverlayPicture {
   // the part both share is covered.
   void CopyOver(const std::uint8_t* src, int srcStride, std::uint8_t* dst, int dstStride, int width,
                 int height) const;
+  // Copies only the pixels CopyOver takes from src; the covered pixels are neither read
+  // nor written. Into a destination that last received CopyOver from this overlay at
+  // the same width and height (its covered pixels hold the overlay still), this gives
+  // the bytes CopyOver would.
+  void CopyUncovered(const std::uint8_t* src, int srcStride, std::uint8_t* dst, int dstStride, int width,
+                     int height) const;
 
  private:
   // A run of pixels of one colour in one stored row.
@@ -48,6 +54,9 @@ class OverlayPicture {
   void Plot(int x, int y, COLORREF colour);
   void Fill(int y, int x0, int x1, COLORREF colour);
   void CollectRuns();
+  // CopyOver, laying the runs or leaving them alone.
+  void CopyRows(const std::uint8_t* src, int srcStride, std::uint8_t* dst, int dstStride, int width, int height,
+                bool layRuns) const;
   int PatternOf(const std::uint8_t* pixel);
 
   int m_width;

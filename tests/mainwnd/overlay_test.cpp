@@ -214,4 +214,38 @@ TEST(OverlayPicture, CopyOverEqualsACopyWithTheOverlayLaidOn) {
   }
 }
 
+TEST(OverlayPicture, CopyUncoveredTakesWhatCopyOverTakesFromTheSourceAndNothingElse) {
+  const OverlayPicture o(64, 48, Settings(true, 0.3f, true, 0.3f));
+  const auto covered = [&](int x, int y) {
+    if (x >= 64 || y >= 48) return false;
+    const std::uint8_t* p = o.Image().GetBits(static_cast<std::uint32_t>(y)) + 3 * x;
+    return !(p[0] == 0xFF && p[1] == 0xFF && p[2] == 0xFF);
+  };
+  struct Case {
+    int w, h, srcStride, dstStride;
+  };
+  for (const Case c : {Case{64, 48, 192, 196}, Case{100, 80, 300, 304}, Case{40, 30, 124, 120}}) {
+    std::vector<std::uint8_t> src = Frame(c.srcStride, c.h);
+    // A picture that carries the overlay from an earlier frame, then the next frame.
+    std::vector<std::uint8_t> got(std::size_t(c.dstStride) * c.h, 0xEE);
+    o.CopyOver(src.data(), c.srcStride, got.data(), c.dstStride, c.w, c.h);
+    for (auto& b : src) b = static_cast<std::uint8_t>(b + 101);
+    std::vector<std::uint8_t> want(got.size(), 0xEE);
+    o.CopyOver(src.data(), c.srcStride, want.data(), c.dstStride, c.w, c.h);
+    o.CopyUncovered(src.data(), c.srcStride, got.data(), c.dstStride, c.w, c.h);
+    EXPECT_EQ(got, want) << c.w << "x" << c.h;
+
+    // On its own it leaves the covered pixels and the padding alone.
+    std::vector<std::uint8_t> bare(got.size(), 0xEE);
+    o.CopyUncovered(src.data(), c.srcStride, bare.data(), c.dstStride, c.w, c.h);
+    for (int y = 0; y < c.h; ++y)
+      for (int i = 0; i < c.dstStride; ++i) {
+        const int x = i / 3;
+        const bool fromSource = i < c.w * 3 && !covered(x, y);
+        const std::uint8_t expected = fromSource ? src[std::size_t(y) * c.srcStride + i] : 0xEE;
+        ASSERT_EQ(bare[std::size_t(y) * c.dstStride + i], expected) << c.w << "x" << c.h << " " << i << "," << y;
+      }
+  }
+}
+
 }  // namespace
