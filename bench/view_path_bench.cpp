@@ -1,12 +1,11 @@
 // The live view's whole path per frame, from the camera's bytes to the shown picture,
 // beside the frame grabber's conversion alone in the same run:
-//   conversion (YUYV or MJPEG to bottom-up BGR), the view transform into the output
-//   buffer, the copy kept as the last frame, the frame picture made from the output
-//   (what the frame intake does under the frame lock), then the composition: a copy of
-//   the frame picture, the overlay laid on it, the copy stored as the shown picture
-//   (what the display worker does).
-// The "Lean" cases run the same frames through a layout with fewer copies (described at
-// Layout below), for comparison.
+//   conversion (YUYV or MJPEG to bottom-up BGR), the view transform straight into the
+//   frame picture's rows (what the frame intake does under the frame lock; the picture
+//   is kept from frame to frame, so the black around the pan square stays written),
+//   then the composition: a picture of the pool, which carries the overlay from the
+//   last time it was used, gets the frame picture's uncovered pixels and is shared as
+//   the shown one (what the display worker does).
 // The overlay is on with the sizes an erased camera flash gives (mask 0.5, crosshair
 // 0.15). Counters: convert_ms and path_ms per frame, their ratio (targets: at most 1.6
 // at zoom 1.0, 2.2 at zoom 2.0), and the path's parts.
@@ -16,12 +15,18 @@
 #include <chrono>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "mainwnd/overlay_picture.h"
+#include "mainwnd/picture_pool.h"
 #include "mainwnd/view_transform.h"
 #include "outside/ximage.h"
 #include "platform/graph/frame_converter.h"
+
+// The target builds the view transform's and the overlay's sources beside this file;
+// the pool's is built in here, so that the path runs the program's own pool.
+#include "mainwnd/picture_pool.cpp"
 
 using platform::ConvertedFrame;
 using platform::FrameConverter;
@@ -100,36 +105,42 @@ double Ms(Clock::duration d, long frames) {
 // The state the frame intake and the display worker keep between frames.
 struct LiveView {
   ViewTransform transform;
-  std::vector<std::uint8_t> outBuffer;
-  std::vector<std::uint8_t> lastFrame;
-  CxImage frameImage;
-  CxImage composed;
-  CxImage shown;
-  // The leaner layout: composed pictures handed round whole instead of copied.
-  CxImage pool[2];  // the one being composed and the one shown
-  const CxImage* shared = nullptr;
+  CxImage frameImage;                          // the frame picture
+  PicturePool pictures;                        // the worker's pictures to compose into
+  std::shared_ptr<const CxImage> shown;        // the shown picture
+  std::shared_ptr<const CxImage> viewPicture;  // the picture handed to the view
 };
 
-// How the frame intake and the display worker move the pixels:
-//  Current: transform into an output buffer, copy it as the last frame, make the frame
-//    picture from it; copy the frame picture, lay the overlay, copy the result into the
-//    shown picture.
-//  Lean: transform straight into the frame picture's rows (no output buffer, no last
-//    frame copy); copy the frame picture with the overlay laid in the same pass into a
-//    picture that is then shared, not copied, as the shown one.
-enum class Layout { Current, Lean };
-
-bool FitPicture(CxImage& picture, int width, int height) {
-  if (static_cast<int>(picture.GetWidth()) != width || static_cast<int>(picture.GetHeight()) != height ||
-      picture.GetBpp() != 24) {
-    picture = CxImage(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 24);
+// Frame intake: the transform straight into the frame picture's rows, the picture kept
+// from frame to frame (and so its black) until its size changes.
+bool Intake(LiveView& view, const ConvertedFrame& converted, const ViewTransformParams& params) {
+  const auto w = static_cast<std::uint32_t>(converted.width);
+  const auto h = static_cast<std::uint32_t>(converted.height);
+  auto destination = ViewTransform::Destination::Kept;
+  CxImage& picture = view.frameImage;
+  if (!picture.IsValid() || picture.GetWidth() != w || picture.GetHeight() != h || picture.GetBpp() != 24) {
+    picture = CxImage(w, h, 24);
+    destination = ViewTransform::Destination::Fresh;
   }
-  return picture.IsValid();
+  return view.transform.Apply(converted.pixels, converted.width, converted.height, params, picture.GetBits(0),
+                              picture.GetEffWidth(), destination);
+}
+
+// Display worker: the frame picture with the overlay, into a pool picture that becomes
+// the shown one and the view's (the one they held before goes back to the pool).
+bool Compose(LiveView& view, const std::shared_ptr<const OverlayPicture>& overlay) {
+  std::shared_ptr<CxImage> picture = view.pictures.Compose(view.frameImage, overlay);
+  if (!picture) return false;
+  view.shown = picture;
+  view.viewPicture = std::move(picture);
+  return true;
 }
 
 // Each iteration runs the conversion alone and the whole path on the same frame, in
-// alternating order, so that the machine's load and the caches treat both alike.
-void WholePath(benchmark::State& state, WireFormat format, Layout layout) {
+// alternating order, so that the machine's load and the caches treat both alike. The
+// pictures are made and the overlay laid into them by frames run before the timing,
+// as a running preview has them.
+void WholePath(benchmark::State& state, WireFormat format) {
   const int width = static_cast<int>(state.range(0));
   const int height = static_cast<int>(state.range(1));
   const float zoom = static_cast<float>(state.range(2)) / 10.0f;
@@ -141,17 +152,28 @@ void WholePath(benchmark::State& state, WireFormat format, Layout layout) {
   params.panY = height / 2;
   params.videoWidth = width;
   params.videoHeight = height;
-  const OverlayPicture overlay(width, height, OverlaySettings{});  // mask 0.5, crosshair 0.15
+  // Mask 0.5, crosshair 0.15.
+  const auto overlay = std::make_shared<const OverlayPicture>(width, height, OverlaySettings{});
 
   FrameConverter alone;
   FrameConverter converter;
   LiveView view;
   ConvertedFrame out;
-  Clock::duration convertAlone{}, path{}, transform{}, publish{}, compose{};
+  bool ok = true;
+  for (int k = 0; k < 2 * kFrames && ok; ++k) {
+    const auto& frame = frames[static_cast<std::size_t>(k % kFrames)];
+    ok = alone.Convert(frame.data(), frame.size(), format, width, height, out) &&
+         converter.Convert(frame.data(), frame.size(), format, width, height, out) && Intake(view, out, params) &&
+         Compose(view, overlay);
+  }
+  if (!ok) {
+    state.SkipWithError("a frame failed");
+    return;
+  }
+  Clock::duration convertAlone{}, path{}, transform{}, compose{};
   long i = 0;
   for (auto _ : state) {
     const auto& frame = frames[static_cast<std::size_t>(i % kFrames)];
-    bool ok = true;
     for (int pass = 0; pass < 2; ++pass) {
       if ((pass == 0) == (i % 2 == 0)) {
         const auto start = Clock::now();
@@ -164,50 +186,15 @@ void WholePath(benchmark::State& state, WireFormat format, Layout layout) {
       ConvertedFrame converted;
       ok = ok && converter.Convert(frame.data(), frame.size(), format, width, height, converted);
       if (!ok) break;
-      const std::size_t lineBytes = static_cast<std::size_t>(converted.width) * 3;
-      const std::size_t frameBytes = lineBytes * static_cast<std::size_t>(converted.height);
       const auto converted_at = Clock::now();
-      if (layout == Layout::Current) {
-        // Frame intake: the transform into the output buffer and the last frame's copy.
-        view.outBuffer.resize(frameBytes);
-        ok = ok && view.transform.Apply(converted.pixels, converted.width, converted.height, params,
-                                        view.outBuffer.data());
-        view.lastFrame.resize(frameBytes);
-        std::memcpy(view.lastFrame.data(), view.outBuffer.data(), frameBytes);
-      } else {
-        ok = FitPicture(view.frameImage, converted.width, converted.height) &&
-             view.transform.Apply(converted.pixels, converted.width, converted.height, params,
-                                  view.frameImage.GetBits(), view.frameImage.GetEffWidth());
-      }
+      ok = Intake(view, converted, params);
       const auto transformed_at = Clock::now();
-      // Frame intake: the frame picture.
-      if (layout == Layout::Current) {
-        ok = ok && view.frameImage.CreateFromArray(view.outBuffer.data(), static_cast<std::uint32_t>(converted.width),
-                                                   static_cast<std::uint32_t>(converted.height), 24,
-                                                   static_cast<std::uint32_t>(lineBytes), false);
-      }
-      const auto published_at = Clock::now();
-      // Display worker: copy, overlay, shown picture.
-      if (layout == Layout::Current) {
-        view.composed.Copy(view.frameImage);
-        overlay.LayOver(view.composed.GetBits(), static_cast<int>(view.composed.GetWidth()),
-                        static_cast<int>(view.composed.GetHeight()), static_cast<int>(view.composed.GetEffWidth()));
-        view.shown.Copy(view.composed);
-        view.shared = &view.shown;
-      } else {
-        CxImage& composed = view.pool[static_cast<std::size_t>(i % 2)];
-        ok = ok && FitPicture(composed, converted.width, converted.height);
-        overlay.CopyOver(view.frameImage.GetBits(), static_cast<int>(view.frameImage.GetEffWidth()),
-                         composed.GetBits(), static_cast<int>(composed.GetEffWidth()), converted.width,
-                         converted.height);
-        view.shared = &composed;
-      }
-      benchmark::DoNotOptimize(view.shared->GetBits());
+      ok = ok && Compose(view, overlay);
+      benchmark::DoNotOptimize(view.shown->GetBits());
       const auto end = Clock::now();
       path += end - start;
       transform += transformed_at - converted_at;
-      publish += published_at - transformed_at;
-      compose += end - published_at;
+      compose += end - transformed_at;
     }
     if (!ok) {
       state.SkipWithError("a frame failed");
@@ -220,7 +207,6 @@ void WholePath(benchmark::State& state, WireFormat format, Layout layout) {
     state.counters["path_ms"] = Ms(path, i);
     state.counters["ratio"] = Ms(path, i) / Ms(convertAlone, i);
     state.counters["transform_ms"] = Ms(transform, i);
-    state.counters["picture_ms"] = Ms(publish, i);
     state.counters["compose_ms"] = Ms(compose, i);
   }
 }
@@ -232,15 +218,15 @@ void Cases(benchmark::internal::Benchmark* b) {
   b->ArgNames({"w", "h", "zoom10"})->Unit(benchmark::kMillisecond);
 }
 
-BENCHMARK_CAPTURE(WholePath, Yuyv, WireFormat::YUY2, Layout::Current)->Apply(Cases);
-BENCHMARK_CAPTURE(WholePath, Mjpeg, WireFormat::MJPG, Layout::Current)->Apply(Cases);
-BENCHMARK_CAPTURE(WholePath, YuyvLean, WireFormat::YUY2, Layout::Lean)->Apply(Cases);
-BENCHMARK_CAPTURE(WholePath, MjpegLean, WireFormat::MJPG, Layout::Lean)->Apply(Cases);
+BENCHMARK_CAPTURE(WholePath, Yuyv, WireFormat::YUY2)->Apply(Cases);
+BENCHMARK_CAPTURE(WholePath, Mjpeg, WireFormat::MJPG)->Apply(Cases);
 
 // The parts on their own, beside a plain copy of a frame (the least any pass costs):
-// the view transform at zoom 1.0 and 2.0 with and without both mirrors, and the overlay
-// laid on a frame.
-enum class Part { Copy, Transform, TransformMirrored, Overlay };
+// the view transform at zoom 1.0 and 2.0 with and without both mirrors, and into a
+// buffer it keeps (its black stays written); the overlay laid on a frame, a frame copied
+// with the overlay laid on, and a frame's uncovered pixels copied into a picture that
+// carries the overlay.
+enum class Part { Copy, Transform, TransformMirrored, TransformKept, Overlay, OverlayCopy, OverlayCarried };
 
 void Parts(benchmark::State& state, Part part) {
   const int width = static_cast<int>(state.range(0));
@@ -253,7 +239,7 @@ void Parts(benchmark::State& state, Part part) {
   params.videoHeight = height;
   params.hMirror = params.vMirror = part == Part::TransformMirrored;
   const std::size_t bytes = static_cast<std::size_t>(width) * height * 3;
-  std::vector<std::uint8_t> src(bytes), out(bytes);
+  std::vector<std::uint8_t> src(bytes), out(bytes), composed(bytes);
   for (std::size_t i = 0; i < bytes; ++i) src[i] = static_cast<std::uint8_t>(i * 13 / 7);
   const OverlayPicture overlay(width, height, OverlaySettings{});
   ViewTransform transform;
@@ -266,8 +252,17 @@ void Parts(benchmark::State& state, Part part) {
       case Part::TransformMirrored:
         transform.Apply(src.data(), width, height, params, out.data());
         break;
+      case Part::TransformKept:
+        transform.Apply(src.data(), width, height, params, out.data(), width * 3, ViewTransform::Destination::Kept);
+        break;
       case Part::Overlay:
         overlay.LayOver(out.data(), width, height, width * 3);
+        break;
+      case Part::OverlayCopy:
+        overlay.CopyOver(src.data(), width * 3, composed.data(), width * 3, width, height);
+        break;
+      case Part::OverlayCarried:
+        overlay.CopyUncovered(src.data(), width * 3, composed.data(), width * 3, width, height);
         break;
     }
     benchmark::DoNotOptimize(out.data());
@@ -290,7 +285,10 @@ void PartSizes(benchmark::internal::Benchmark* b) {
 BENCHMARK_CAPTURE(Parts, FrameCopy, Part::Copy)->Apply(PartSizes);
 BENCHMARK_CAPTURE(Parts, Transform, Part::Transform)->Apply(PartCases);
 BENCHMARK_CAPTURE(Parts, TransformMirrored, Part::TransformMirrored)->Apply(PartCases);
+BENCHMARK_CAPTURE(Parts, TransformKept, Part::TransformKept)->Apply(PartCases);
 BENCHMARK_CAPTURE(Parts, Overlay, Part::Overlay)->Apply(PartSizes);
+BENCHMARK_CAPTURE(Parts, OverlayCopy, Part::OverlayCopy)->Apply(PartSizes);
+BENCHMARK_CAPTURE(Parts, OverlayCarried, Part::OverlayCarried)->Apply(PartSizes);
 
 }  // namespace
 
