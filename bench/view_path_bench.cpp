@@ -24,9 +24,6 @@
 #include "outside/ximage.h"
 #include "platform/graph/frame_converter.h"
 
-// The target builds the view transform's and the overlay's sources beside this file;
-// the pool's is built in here, so that the path runs the program's own pool.
-#include "mainwnd/picture_pool.cpp"
 
 using platform::ConvertedFrame;
 using platform::FrameConverter;
