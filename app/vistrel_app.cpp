@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "app/language.h"
+#include "app/termination_signals.h"
 #include "mainwnd/vistrel_dlg.h"
 #include "platform/profile/profile.h"
 #include "platform/shell/shell.h"
@@ -29,6 +30,8 @@ CVistrelApp::~CVistrelApp() = default;
 bool CVistrelApp::InitInstance() {
   PrepareStartup();
   CVistrelDlg dlg(*this);
+  TerminationSignals termination;
+  if (termination.Install()) QObject::connect(&termination, &TerminationSignals::requested, &dlg, &QDialog::reject);
   dlg.DoModal();
   return false;
 }

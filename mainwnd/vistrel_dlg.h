@@ -191,7 +191,6 @@ class CVistrelDlg : public QDialog, public CBCLS, public ISampleGrabberCB {
   void RefreshMirrorPictures();
   void ShowResolutionAndZoom();
   void ShowZoom();
-  void ShowPaneText(const QString& text);
   void OnRecordOpened(unsigned long session, bool opened);
   void StopRecording();
   QString CaptureFileBase(const QDateTime& time) const;
@@ -208,7 +207,6 @@ class CVistrelDlg : public QDialog, public CBCLS, public ISampleGrabberCB {
   mutable std::mutex m_overlayLock;  // guards m_overlayPicture only; never held with the frame lock
   std::shared_ptr<const OverlayPicture> m_overlayPicture;
   PicturePool m_pictures;  // the display worker's pictures to compose into
-  std::mutex m_snapshotLock;  // one snapshot at a time picks its name and writes it
   std::unique_ptr<Recorder> m_recorder;
   unsigned long m_recordSession = 0;  // tells a late open result from the current one
   std::chrono::steady_clock::time_point m_recordOpenedAt;

@@ -113,7 +113,7 @@ void CVistrelDlg::OnRecordOpened(unsigned long session, bool opened) {
 
 void CVistrelDlg::OnTimer(int id) {
   if (id == 1) {
-    ShowPaneText(Text(Txt::Main_STARTTIME) + QLatin1Char(':') + m_strRecordStart + QStringLiteral("  ") +
+    m_wndStatusBar->SetPaneText(2, Text(Txt::Main_STARTTIME) + QLatin1Char(':') + m_strRecordStart + QStringLiteral("  ") +
                  Text(Txt::Main_TIMELEN) + QLatin1Char(':') + m_strRecordLength);
     return;
   }

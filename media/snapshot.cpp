@@ -1,9 +1,6 @@
 // Snapshots: the picture the user sees, as a JPEG in the capture folder, named after
 // the local time to the millisecond. Also taken by the camera's still button.
-#include <QCoreApplication>
 #include <QFileInfo>
-#include <QMetaObject>
-#include <QThread>
 
 #include "app/vistrel_app.h"
 #include "mainwnd/main_status_bar.h"
@@ -18,15 +15,6 @@ QString CVistrelDlg::CaptureFileBase(const QDateTime& time) const {
   // The milliseconds are padded with blanks, not zeros: 42 ms gives " 42".
   return m_strFileFolder + time.toString(QStringLiteral("yyyyMMdd-hhmmss-")) +
          QStringLiteral("%1").arg(time.time().msec(), 3, 10, QLatin1Char(' '));
-}
-
-void CVistrelDlg::ShowPaneText(const QString& text) {
-  // From the still thread the pane is set on the UI thread, never waited for.
-  if (QThread::currentThread() == thread()) {
-    m_wndStatusBar->SetPaneText(2, text);
-  } else {
-    QMetaObject::invokeMethod(this, [this, text] { m_wndStatusBar->SetPaneText(2, text); }, Qt::QueuedConnection);
-  }
 }
 
 void CVistrelDlg::TakeSnapshot() {
@@ -50,7 +38,6 @@ void CVistrelDlg::TakeSnapshot() {
   bool saved = false;
   QString file;
   if (picture.IsValid()) {
-    std::lock_guard<std::mutex> naming(m_snapshotLock);
     // A second snapshot in the same millisecond gets a counter instead of replacing
     // the first.
     file = base + QStringLiteral(".jpg");
@@ -58,5 +45,5 @@ void CVistrelDlg::TakeSnapshot() {
     picture.SetJpegQualityF(kJpegQuality);
     saved = picture.Save(file, CXIMAGE_FORMAT_JPG);
   }
-  ShowPaneText(saved ? file : m_app.UiText(Txt::Msg_SNAPFAILED));
+  m_wndStatusBar->SetPaneText(2, saved ? file : m_app.UiText(Txt::Msg_SNAPFAILED));
 }

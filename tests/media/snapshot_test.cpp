@@ -1,6 +1,7 @@
 // Snapshots on the virtual camera: names, content, failures and the still button.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -54,6 +55,11 @@ class Snapshot : public testsupport::MainWindowTest {
     }));
   }
   QStringList Files() const { return QDir(folder.path()).entryList(QDir::Files, QDir::Name); }
+  // The camera's button; the snapshot it asks for is taken on the UI thread.
+  void Press() {
+    camera->PressButton();
+    QCoreApplication::sendPostedEvents(dlg.get());
+  }
   QString Pane() const { return dlg->StatusBar()->PaneText(2); }
 
   QTemporaryDir folder;
@@ -123,25 +129,25 @@ TEST_F(Snapshot, FolderTwoLevelsBelowAnExistingOneWritesNothing) {
 
 TEST_F(Snapshot, StillButtonArmsOnFirstPressThenSnaps) {
   OpenRunning();
-  camera->PressButton();  // the first still buffer after the connection only arms
+  Press();  // the first still buffer after the connection only arms
   EXPECT_TRUE(Files().isEmpty());
   EXPECT_TRUE(dlg->m_bStillArmed);
-  camera->PressButton();
+  Press();
   EXPECT_EQ(Files().size(), 1);
-  camera->PressButton();
+  Press();
   EXPECT_EQ(Files().size(), 2);
 
   // Any device event re-arms: the next press is not a snapshot.
   dlg->OnDeviceChange(0x0007);
-  camera->PressButton();
+  Press();
   EXPECT_EQ(Files().size(), 2);
-  camera->PressButton();
+  Press();
   EXPECT_EQ(Files().size(), 3);
 
   // So does a resolution change.
   dlg->OnCommand(cmd::ID_YUV_FIRST);
   ASSERT_TRUE(WaitForFrame());
-  camera->PressButton();
+  Press();
   EXPECT_EQ(Files().size(), 3);
 }
 
