@@ -120,9 +120,9 @@ bool CVistrelDlg::DestroyWindow() {
   bool recording = false;
   {
     std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
-    recording = m_bRecordStopped == 0;
-    m_bRecordStopped = 1;
-    m_bRecordOpen = false;
+    recording = m_rec.m_bRecordStopped == 0;
+    m_rec.m_bRecordStopped = 1;
+    m_rec.m_bRecordOpen = false;
   }
   if (recording) {
     m_timer2.stop();

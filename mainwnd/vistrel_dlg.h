@@ -13,7 +13,6 @@
 
 #include <array>
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,6 +23,7 @@
 #include "capture/graph_state.h"
 #include "mainwnd/picture_pool.h"
 #include "mainwnd/view_settings.h"
+#include "media/recording_state.h"
 #include "platform/graph/interfaces.h"
 #include "platform/shell/shell.h"
 
@@ -89,8 +89,8 @@ class CVistrelDlg : public QDialog, public CBCLS, public ISampleGrabberCB {
   unsigned long Release() override { return 1; }
   HRESULT SampleCB(double sampleTime, IMediaSample* sample) override;
   HRESULT BufferCB(double sampleTime, std::uint8_t* buffer, long length) override;
-  // Under the frame lock: transforms the camera's pixels into the output buffer and
-  // keeps a copy as the last frame.
+  // Under the frame lock: the camera's pixels through the view transform, straight into
+  // the frame picture.
   bool ApplyViewTransform(const std::uint8_t* pixels, int width, int height, int bitsPerPixel);
   // Live view: the overlay is built on the UI thread when a setting changes; the shown
   // picture is composed by the display worker.
@@ -107,7 +107,6 @@ class CVistrelDlg : public QDialog, public CBCLS, public ISampleGrabberCB {
   void OnHMirror();
   void OnVMirror();
   void OnMirrorReset();
-  void ToggleMirror(std::atomic<int>& flag, int id);
   void OnExposureToggle();
   void OnCaptureFolder();
   void OnResolution(int id);
@@ -154,16 +153,7 @@ class CVistrelDlg : public QDialog, public CBCLS, public ISampleGrabberCB {
   // The still trigger: the first still buffer after an event only arms it.
   std::atomic<bool> m_bStillPending{true};
   std::atomic<bool> m_bStillArmed{false};
-  // Recording; the two flags are guarded by the frame lock.
-  int m_bRecordStopped = 1;
-  bool m_bRecordOpen = false;
-  bool m_bRecordOpening = false;  // the recorder is opening the file
-  int m_nRecordWidth = 0;         // size of the file's pictures
-  int m_nRecordHeight = 0;
-  std::uint32_t m_dwRecordStartTick = 0;
-  QString m_strRecordFile;
-  QString m_strRecordStart;
-  QString m_strRecordLength;
+  RecordingState m_rec;
 
  protected:
   bool event(QEvent* event) override;
@@ -191,6 +181,7 @@ class CVistrelDlg : public QDialog, public CBCLS, public ISampleGrabberCB {
   void RefreshMirrorPictures();
   void ShowResolutionAndZoom();
   void ShowZoom();
+  void ToggleMirror(std::atomic<int>& flag, int id);
   void OnRecordOpened(unsigned long session, bool opened);
   void StopRecording();
   QString CaptureFileBase(const QDateTime& time) const;
@@ -208,9 +199,6 @@ class CVistrelDlg : public QDialog, public CBCLS, public ISampleGrabberCB {
   std::shared_ptr<const OverlayPicture> m_overlayPicture;
   PicturePool m_pictures;  // the display worker's pictures to compose into
   std::unique_ptr<Recorder> m_recorder;
-  unsigned long m_recordSession = 0;  // tells a late open result from the current one
-  std::chrono::steady_clock::time_point m_recordOpenedAt;
-  std::int64_t m_nRecordPictures = 0;  // pictures handed to the recorder for this file
   QBasicTimer m_timer1;  // recording status, 1000 ms
   QBasicTimer m_timer2;  // recording pictures, 34 ms
   int m_nOuterWidth = 0;  // the window's width as the resolution last set it

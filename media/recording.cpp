@@ -24,7 +24,7 @@ constexpr int kPictureTimerMs = 34;
 
 bool CVistrelDlg::IsRecording() const {
   std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
-  return m_bRecordStopped == 0;
+  return m_rec.m_bRecordStopped == 0;
 }
 
 void CVistrelDlg::ToggleRecording() {
@@ -34,19 +34,19 @@ void CVistrelDlg::ToggleRecording() {
     // The test and the change are one step under the frame lock, so the frame intake
     // cannot open a file between them.
     std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
-    start = m_bRecordStopped == 1;
+    start = m_rec.m_bRecordStopped == 1;
     if (start) {
-      m_strRecordFile = CaptureFileBase(m_localTime()) + QStringLiteral(".mpeg");
-      m_bRecordOpen = false;
-      m_bRecordStopped = 0;
-      ++m_recordSession;
+      m_rec.m_strRecordFile = CaptureFileBase(m_localTime()) + QStringLiteral(".mpeg");
+      m_rec.m_bRecordOpen = false;
+      m_rec.m_bRecordStopped = 0;
+      ++m_rec.m_nSession;
     } else {
-      m_bRecordStopped = 1;
-      m_bRecordOpen = false;
+      m_rec.m_bRecordStopped = 1;
+      m_rec.m_bRecordOpen = false;
     }
   }
   if (start) {
-    m_dwRecordStartTick = TickCount();
+    m_rec.m_dwRecordStartTick = TickCount();
     m_wndToolBar->ReplacePicture(kRecordPicture, kRecordingIcon);
   } else {
     StopRecording();
@@ -60,7 +60,7 @@ void CVistrelDlg::StopRecording() {
   // Waits for the pictures still queued and finishes the file.
   m_recorder->Close();
   m_timer1.stop();
-  m_wndStatusBar->SetPaneText(2, m_strRecordFile);
+  m_wndStatusBar->SetPaneText(2, m_rec.m_strRecordFile);
   m_wndToolBar->EnableButton(cmd::ID_PLAY, true);
   m_wndToolBar->ReplacePicture(kRecordPicture, kIdleIcon);
 }
@@ -68,14 +68,14 @@ void CVistrelDlg::StopRecording() {
 void CVistrelDlg::RecordOnFrame() {
   // Streaming thread, frame lock held.
   // The frame picture was just made from this frame: the file can take its size.
-  if (m_bRecordStopped == 1 || !m_frame.m_pFrameImage) return;
-  if (m_bRecordOpen || m_bRecordOpening) return;
-  m_bRecordOpening = true;
-  m_nRecordWidth = m_frame.m_nFrameWidth;
-  m_nRecordHeight = m_frame.m_nFrameHeight;
-  const unsigned long session = m_recordSession;
+  if (m_rec.m_bRecordStopped == 1 || !m_frame.m_pFrameImage) return;
+  if (m_rec.m_bRecordOpen || m_rec.m_bRecordOpening) return;
+  m_rec.m_bRecordOpening = true;
+  m_rec.m_nRecordWidth = m_frame.m_nFrameWidth;
+  m_rec.m_nRecordHeight = m_frame.m_nFrameHeight;
+  const unsigned long session = m_rec.m_nSession;
   // The file is opened on the recorder's thread; its answer comes back to the UI thread.
-  m_recorder->Open(m_strRecordFile.toUtf8().toStdString(), m_nRecordWidth, m_nRecordHeight,
+  m_recorder->Open(m_rec.m_strRecordFile.toUtf8().toStdString(), m_rec.m_nRecordWidth, m_rec.m_nRecordHeight,
                    static_cast<float>(kFramesPerSecond), kBitRate, [this, session](bool opened) {
                      QMetaObject::invokeMethod(
                          this, [this, session, opened] { OnRecordOpened(session, opened); }, Qt::QueuedConnection);
@@ -86,22 +86,22 @@ void CVistrelDlg::OnRecordOpened(unsigned long session, bool opened) {
   bool current = false;
   {
     std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
-    if (session != m_recordSession) return;  // the answer of an earlier recording
-    m_bRecordOpening = false;
-    current = m_bRecordStopped == 0;
+    if (session != m_rec.m_nSession) return;  // the answer of an earlier recording
+    m_rec.m_bRecordOpening = false;
+    current = m_rec.m_bRecordStopped == 0;
     if (current) {
       if (opened) {
-        m_bRecordOpen = true;
+        m_rec.m_bRecordOpen = true;
       } else {
-        m_bRecordStopped = 1;
+        m_rec.m_bRecordStopped = 1;
       }
     }
   }
   if (!current) return;  // stopped meanwhile: the stop already finished the file
   if (opened) {
-    m_strRecordStart = m_localTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    m_recordOpenedAt = std::chrono::steady_clock::now();
-    m_nRecordPictures = 0;
+    m_rec.m_strRecordStart = m_localTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    m_rec.m_openedAt = std::chrono::steady_clock::now();
+    m_rec.m_nPictures = 0;
     m_timer1.start(kStatusTimerMs, this);
     m_timer2.start(kPictureTimerMs, this);
     m_wndToolBar->ReplacePicture(kRecordPicture, kRecordingIcon);
@@ -113,8 +113,8 @@ void CVistrelDlg::OnRecordOpened(unsigned long session, bool opened) {
 
 void CVistrelDlg::OnTimer(int id) {
   if (id == 1) {
-    m_wndStatusBar->SetPaneText(2, Text(Txt::Main_STARTTIME) + QLatin1Char(':') + m_strRecordStart + QStringLiteral("  ") +
-                 Text(Txt::Main_TIMELEN) + QLatin1Char(':') + m_strRecordLength);
+    m_wndStatusBar->SetPaneText(2, Text(Txt::Main_STARTTIME) + QLatin1Char(':') + m_rec.m_strRecordStart + QStringLiteral("  ") +
+                 Text(Txt::Main_TIMELEN) + QLatin1Char(':') + m_rec.m_strRecordLength);
     return;
   }
   if (id != 2 || !m_recorder) return;
@@ -125,8 +125,8 @@ void CVistrelDlg::OnTimer(int id) {
   {
     std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
     const std::shared_ptr<const CxImage>& shown = m_frame.m_imgShown;
-    if (m_bRecordStopped == 0 && m_bRecordOpen && shown && shown->IsValid() &&
-        static_cast<int>(shown->GetWidth()) == m_nRecordWidth && static_cast<int>(shown->GetHeight()) == m_nRecordHeight) {
+    if (m_rec.m_bRecordStopped == 0 && m_rec.m_bRecordOpen && shown && shown->IsValid() &&
+        static_cast<int>(shown->GetWidth()) == m_rec.m_nRecordWidth && static_cast<int>(shown->GetHeight()) == m_rec.m_nRecordHeight) {
       picture = shown;
     }
   }
@@ -134,14 +134,14 @@ void CVistrelDlg::OnTimer(int id) {
     // As many pictures as are due at 24 per second since the file opened, so the file
     // plays as long as the recording lasted, whatever the timer's real period.
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                               m_recordOpenedAt);
-    const long long due = PicturesDue(elapsed.count(), kFramesPerSecond) - m_nRecordPictures;
+                                                                               m_rec.m_openedAt);
+    const long long due = PicturesDue(elapsed.count(), kFramesPerSecond) - m_rec.m_nPictures;
     if (due > 0) {
       m_recorder->Write(std::move(picture), static_cast<int>(due));
-      m_nRecordPictures += due;
+      m_rec.m_nPictures += due;
     }
   }
-  m_strRecordLength = FormatRecordLength(TickCount() - m_dwRecordStartTick);
+  m_rec.m_strRecordLength = FormatRecordLength(TickCount() - m_rec.m_dwRecordStartTick);
 }
 
 void CVistrelDlg::timerEvent(QTimerEvent* event) {

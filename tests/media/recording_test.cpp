@@ -32,7 +32,7 @@ class Recording : public testsupport::MainWindowTest {
   bool WaitForOpenFile() {
     return testsupport::WaitFor([&] {
       std::lock_guard<std::mutex> lock(dlg->m_frame.m_csFrame);
-      return dlg->m_bRecordOpen;
+      return dlg->m_rec.m_bRecordOpen;
     });
   }
   // Runs the event loop (timers, frames) for a while.
