@@ -16,6 +16,8 @@ extern "C" {
 #include <libavutil/imgutils.h>
 }
 
+#include "bench/camera_frames.h"
+
 using platform::AvPtr;
 using platform::ConvertedFrame;
 using platform::FrameConverter;
@@ -42,32 +44,6 @@ std::vector<std::uint8_t> MakeRgb(int width, int height, int frame) {
   return rgb;
 }
 
-std::vector<std::uint8_t> MakeYuyv(const std::vector<std::uint8_t>& rgb, int width, int height) {
-  std::vector<std::uint8_t> yuyv(static_cast<std::size_t>(width) * height * 2);
-  auto luma = [](const std::uint8_t* p) { return static_cast<std::uint8_t>(16 + (66 * p[0] + 129 * p[1] + 25 * p[2]) / 256); };
-  for (std::size_t i = 0, o = 0; i < rgb.size(); i += 6, o += 4) {
-    const std::uint8_t* p = &rgb[i];
-    yuyv[o] = luma(p);
-    yuyv[o + 1] = static_cast<std::uint8_t>(128 + (-38 * p[0] - 74 * p[1] + 112 * p[2]) / 256);
-    yuyv[o + 2] = luma(p + 3);
-    yuyv[o + 3] = static_cast<std::uint8_t>(128 + (112 * p[0] - 94 * p[1] - 18 * p[2]) / 256);
-  }
-  return yuyv;
-}
-
-std::vector<std::uint8_t> MakeJpeg(const std::vector<std::uint8_t>& rgb, int width, int height) {
-  tjhandle handle = tjInitCompress();
-  unsigned char* jpeg = nullptr;
-  unsigned long size = 0;
-  std::vector<std::uint8_t> out;
-  if (handle && tjCompress2(handle, rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_422, 85, 0) == 0) {
-    out.assign(jpeg, jpeg + size);
-  }
-  tjFree(jpeg);
-  if (handle) tjDestroy(handle);
-  return out;
-}
-
 struct TestFrames {
   std::vector<std::vector<std::uint8_t>> yuyv;
   std::vector<std::vector<std::uint8_t>> jpeg;
@@ -79,8 +55,8 @@ const TestFrames& FramesFor(int width, int height) {
   if (frames.yuyv.empty()) {
     for (int i = 0; i < kFrames; ++i) {
       const auto rgb = MakeRgb(width, height, i);
-      frames.yuyv.push_back(MakeYuyv(rgb, width, height));
-      frames.jpeg.push_back(MakeJpeg(rgb, width, height));
+      frames.yuyv.push_back(bench::MakeYuyv(rgb));
+      frames.jpeg.push_back(bench::MakeJpeg(rgb, width, height));
     }
   }
   return frames;

@@ -25,6 +25,8 @@
 #include "platform/graph/frame_converter.h"
 
 
+#include "bench/camera_frames.h"
+
 using platform::ConvertedFrame;
 using platform::FrameConverter;
 using platform::WireFormat;
@@ -53,41 +55,13 @@ std::vector<std::uint8_t> MakeRgb(int width, int height, int frame) {
   return rgb;
 }
 
-std::vector<std::uint8_t> MakeYuyv(const std::vector<std::uint8_t>& rgb) {
-  std::vector<std::uint8_t> yuyv(rgb.size() / 3 * 2);
-  auto luma = [](const std::uint8_t* p) {
-    return static_cast<std::uint8_t>(16 + (66 * p[0] + 129 * p[1] + 25 * p[2]) / 256);
-  };
-  for (std::size_t i = 0, o = 0; i < rgb.size(); i += 6, o += 4) {
-    const std::uint8_t* p = &rgb[i];
-    yuyv[o] = luma(p);
-    yuyv[o + 1] = static_cast<std::uint8_t>(128 + (-38 * p[0] - 74 * p[1] + 112 * p[2]) / 256);
-    yuyv[o + 2] = luma(p + 3);
-    yuyv[o + 3] = static_cast<std::uint8_t>(128 + (112 * p[0] - 94 * p[1] - 18 * p[2]) / 256);
-  }
-  return yuyv;
-}
-
-std::vector<std::uint8_t> MakeJpeg(const std::vector<std::uint8_t>& rgb, int width, int height) {
-  tjhandle handle = tjInitCompress();
-  unsigned char* jpeg = nullptr;
-  unsigned long size = 0;
-  std::vector<std::uint8_t> out;
-  if (handle && tjCompress2(handle, rgb.data(), width, 0, height, TJPF_RGB, &jpeg, &size, TJSAMP_422, 85, 0) == 0) {
-    out.assign(jpeg, jpeg + size);
-  }
-  tjFree(jpeg);
-  if (handle) tjDestroy(handle);
-  return out;
-}
-
 const std::vector<std::vector<std::uint8_t>>& FramesFor(WireFormat format, int width, int height) {
   static std::map<std::tuple<int, int, int>, std::vector<std::vector<std::uint8_t>>> cache;
   auto& frames = cache[{static_cast<int>(format), width, height}];
   if (frames.empty()) {
     for (int i = 0; i < kFrames; ++i) {
       const auto rgb = MakeRgb(width, height, i);
-      frames.push_back(format == WireFormat::MJPG ? MakeJpeg(rgb, width, height) : MakeYuyv(rgb));
+      frames.push_back(format == WireFormat::MJPG ? bench::MakeJpeg(rgb, width, height) : bench::MakeYuyv(rgb));
     }
   }
   return frames;
