@@ -23,11 +23,6 @@ void DisplayWorker::Stop() {
   if (m_thread.joinable()) m_thread.join();
 }
 
-unsigned long DisplayWorker::Completed() const {
-  std::lock_guard<std::mutex> lock(m_lock);
-  return m_completed;
-}
-
 void DisplayWorker::Run() {
   std::unique_lock<std::mutex> lock(m_lock);
   for (;;) {
@@ -37,6 +32,5 @@ void DisplayWorker::Run() {
     lock.unlock();
     m_compose();
     lock.lock();
-    ++m_completed;
   }
 }

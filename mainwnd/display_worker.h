@@ -19,17 +19,14 @@ class DisplayWorker {
   void Request();
   // Waits for a composition in progress and ends the worker; later requests are dropped.
   void Stop();
-  // Compositions finished so far (for tests and diagnostics).
-  unsigned long Completed() const;
 
  private:
   void Run();
 
   std::function<void()> m_compose;
-  mutable std::mutex m_lock;
+  std::mutex m_lock;
   std::condition_variable m_wake;
   bool m_pending = false;
   bool m_stopping = false;
-  unsigned long m_completed = 0;
   std::thread m_thread;
 };

@@ -52,11 +52,6 @@ void Recorder::Close() {
   m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
 }
 
-long long Recorder::PicturesWritten() const {
-  std::lock_guard<std::mutex> lock(m_lock);
-  return m_written;
-}
-
 void Recorder::Run() {
   std::unique_lock<std::mutex> lock(m_lock);
   for (;;) {
@@ -84,10 +79,6 @@ void Recorder::Execute(Job& job) {
       m_writer.fFrameRate = job.frameRate;
       m_writer.fBitRate = job.bitRate;
       const bool opened = OpenVideoFile(m_writer, job.fileName.c_str());
-      {
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_written = 0;
-      }
       if (job.done) job.done(opened);
       break;
     }
@@ -105,8 +96,6 @@ void Recorder::Execute(Job& job) {
       for (int i = 0; i < job.count; ++i) {
         // A failed write is not retried; the next picture tries again.
         if (!WriteVideoFrame(m_writer.pFormatCtx, m_writer.pVideoStream, m_writer)) break;
-        std::lock_guard<std::mutex> lock(m_lock);
-        ++m_written;
       }
       break;
     }

@@ -32,8 +32,6 @@ class Recorder {
   // Returns after every job given so far has run and the file is finished.
   void Close();
 
-  // Pictures written into the current or last file.
-  long long PicturesWritten() const;
 
  private:
   struct Job {
@@ -53,12 +51,11 @@ class Recorder {
   void Push(Job job);
 
   MpegWriter m_writer;  // recorder thread only
-  mutable std::mutex m_lock;
+  std::mutex m_lock;
   std::condition_variable m_wake;
   std::condition_variable m_idle;
   std::deque<Job> m_jobs;
   bool m_busy = false;
   bool m_stopping = false;
-  long long m_written = 0;
   std::thread m_thread;
 };
