@@ -15,5 +15,8 @@ while [[ $# -gt 0 ]]; do
 done
 
 dir=build${sanitize:+-$sanitize}
-cmake -S . -B "$dir" -DVISTREL_SANITIZE="$sanitize" -DVISTREL_BENCH="$bench" >/dev/null
+# A compiler cache, when the machine has one, makes rebuilds of unchanged files free.
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi
+cmake -S . -B "$dir" -DVISTREL_SANITIZE="$sanitize" -DVISTREL_BENCH="$bench" "${launcher[@]}" >/dev/null
 cmake --build "$dir" -j"$(nproc)" "$@"
