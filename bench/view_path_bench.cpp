@@ -18,9 +18,9 @@
 #include <memory>
 #include <vector>
 
-#include "mainwnd/overlay_picture.h"
-#include "mainwnd/picture_pool.h"
-#include "mainwnd/view_transform.h"
+#include "view/overlay_picture.h"
+#include "view/picture_pool.h"
+#include "view/view_transform.h"
 #include "outside/ximage.h"
 #include "platform/graph/frame_converter.h"
 

@@ -4,6 +4,7 @@
 #include <QScreen>
 
 
+#include "capture/capture_session.h"
 #include "mainwnd/window_layout.h"
 #include "mainwnd/main_status_bar.h"
 #include "mainwnd/video_view.h"
@@ -35,7 +36,7 @@ WindowLayout ComputeWindowLayout(int videoWidth, int videoHeight, QSize screen) 
 
 void CVistrelDlg::LayOutForResolution() {
   QScreen* screen = this->screen();
-  const WindowLayout l = ComputeWindowLayout(m_view.m_nVideoWidth, m_view.m_nVideoHeight,
+  const WindowLayout l = ComputeWindowLayout(m_session->m_view.m_nVideoWidth, m_session->m_view.m_nVideoHeight,
                                              screen ? screen->size() : QSize(1920, 1080));
   m_view1000->setFixedSize(l.view);
   m_wndStatusBar->setFixedHeight(kStatusHeight);
@@ -48,7 +49,7 @@ void CVistrelDlg::LayOutForResolution() {
 }
 
 void CVistrelDlg::ShowResolutionAndZoom() {
-  m_wndStatusBar->SetPaneText(0, QStringLiteral("%1 X %2").arg(m_view.m_nVideoWidth.load()).arg(
-                                     m_view.m_nVideoHeight.load()));
+  m_wndStatusBar->SetPaneText(0, QStringLiteral("%1 X %2").arg(m_session->m_view.m_nVideoWidth.load()).arg(
+                                     m_session->m_view.m_nVideoHeight.load()));
   ShowZoom();
 }

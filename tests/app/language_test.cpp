@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QSet>
 
-#include "app/language.h"
-#include "app/ui_text.h"
+#include "texts/language.h"
+#include "texts/ui_text.h"
 #include "app/vistrel_app.h"
 #include "platform/profile/profile.h"
 #include "support/user_folders.h"

@@ -1,0 +1,134 @@
+// The capture session: the camera from discovery to frames, with no widgets. It builds
+// and runs the capture graph on the camera, keeps the resolution lists (as data), the
+// power-line frequency and the still trigger, takes in every frame under the frame
+// lock, and follows the camera being unplugged and plugged back. It reports to its
+// owner through a CaptureListener.
+//
+// Calls in come from the UI thread, except the frame and still callbacks, which the
+// graph makes on the camera's threads.
+#pragma once
+
+#include <QString>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "capture/frame_state.h"
+#include "capture/graph_state.h"
+#include "capture/resolution_model.h"
+#include "flash/camera_params.h"
+#include "platform/graph/interfaces.h"
+#include "view/view_settings.h"
+
+class CameraDiscovery;
+class CaptureListener;
+class UserFiles;
+
+namespace platform {
+class DeviceMonitor;
+}
+
+class CaptureSession final : public CBCLS, public ISampleGrabberCB {
+ public:
+  // cameras: the camera search and the device services; texts: where failure texts
+  // are looked up. Both outlive the session.
+  CaptureSession(CameraDiscovery& cameras, const UserFiles& texts, bool serviceMode, CaptureListener& listener);
+  // Takes the graph down.
+  ~CaptureSession();
+  CaptureSession(const CaptureSession&) = delete;
+  CaptureSession& operator=(const CaptureSession&) = delete;
+
+  // Camera arrival and removal from the device monitor (and the virtual camera's plug
+  // and unplug); without udev the program simply sees none.
+  void RegisterDeviceNotification();
+  void UnregisterDeviceNotification();
+  // Searches for cameras and builds the graph on the first one found; false when none.
+  bool OpenFirstCamera();
+  // Takes the graph down (the last pictures stay).
+  void CloseCamera();
+  // Forgets the frame, raw and shown pictures.
+  void ReleasePictures();
+
+  // The capture graph.
+  bool SelectCamera(const std::shared_ptr<IMoniker>& moniker);
+  bool BuildGraph();
+  bool ConnectGraph();
+  bool StartPreview();
+  bool StopPreview();
+  void DisconnectGraph();
+  void RemoveDownstream(const std::shared_ptr<IBaseFilter>& filter);
+  void ReleaseGraph();
+
+  // Freeze (false) and play (true): the preview is wanted or not.
+  void SetPreviewWanted(bool wanted);
+  // The entry `index` of a family's resolution list: marks it and restarts the stream
+  // with its capability.
+  void SelectResolution(FormatFamily family, int index);
+  void RestartWithCapability(int capability);
+  void SetPowerLine50Hz();
+  void SetPowerLine60Hz();
+  // Switches automatic exposure (and gain) over; false, changing nothing, when no
+  // camera is in use or it has no exposure control.
+  bool ToggleExposure();
+
+  // Events 0x8000 (arrival) and 0x8004 (removal); every event re-arms the still trigger.
+  void OnDeviceChange(int event);
+
+  // A capture source is in use (the camera may not have sent a frame yet).
+  bool HasCaptureSource() const { return m_graph.m_pSourceFilter != nullptr; }
+  // The camera runs: a frame picture and a capture source exist.
+  bool CameraRuns() const;
+  // A frame has arrived: the frame picture exists.
+  bool HasFramePicture() const;
+  // The pictures, each taken under the frame lock; null when there is none.
+  std::shared_ptr<const CxImage> FramePicture() const;
+  std::shared_ptr<const CxImage> RawPicture() const;
+  std::shared_ptr<const CxImage> ShownPicture() const;
+  // The shown picture, as the display composed it from the frame picture.
+  void SetShownPicture(std::shared_ptr<const CxImage> picture);
+
+  const ResolutionModel& Resolutions() const { return m_resolutions; }
+  bool IsServiceMode() const { return m_bServiceMode; }
+
+  // Frames, on the streaming threads.
+  int FrameCB(std::uint8_t* pixels, int width, int height, int bitsPerPixel) override;
+  HRESULT QueryInterface(const GUID& iid, void** object) override;
+  unsigned long AddRef() override { return 2; }
+  unsigned long Release() override { return 1; }
+  HRESULT SampleCB(double sampleTime, IMediaSample* sample) override;
+  HRESULT BufferCB(double sampleTime, std::uint8_t* buffer, long length) override;
+
+  // State, by concern.
+  CaptureGraphState m_graph;
+  FrameState m_frame;
+  ViewSettings m_view;
+  OverlaySettings m_overlay;
+  CameraParams m_camera;
+  // The still trigger: the first still buffer after an event only arms it.
+  std::atomic<bool> m_bStillPending{true};
+  std::atomic<bool> m_bStillArmed{false};
+
+ private:
+  bool BuildGraphFilters();
+  void BuildResolutionLists();
+  void SelectStoredFormat();
+  void ApplyPowerLineFromSettings();
+  void SetPowerLine(int frequency);
+  void DerivePanCentre();
+  void RearmStill();
+  // The frame through the view transform into a picture nobody else holds; null when
+  // the frame cannot be shown.
+  std::shared_ptr<const CxImage> TransformFrame(const std::uint8_t* pixels, int width, int height,
+                                                int bitsPerPixel);
+  void KeepRawFrame(const std::uint8_t* pixels, int width, int height, int bitsPerPixel);
+
+  CameraDiscovery& m_cameras;
+  const UserFiles& m_texts;
+  const bool m_bServiceMode;
+  CaptureListener& m_listener;
+  ResolutionModel m_resolutions;
+  bool m_bPowerLineAvailable = false;
+  std::unique_ptr<platform::DeviceMonitor> m_hDevNotify;
+  int m_plugListener = -1;
+};

@@ -1,0 +1,59 @@
+// What the capture session reports, turned into the window's pictures, marks and texts.
+#include <QAction>
+#include <QMenu>
+#include <QMetaObject>
+
+#include "capture/camera_discovery.h"
+#include "capture/capture_session.h"
+#include "mainwnd/command_ids.h"
+#include "mainwnd/main_menu.h"
+#include "mainwnd/main_status_bar.h"
+#include "mainwnd/vistrel_dlg.h"
+
+namespace {
+constexpr int k50Hz = 1;
+
+// Greys the resolution entries, in the submenus of service mode or the flat list.
+void GreyResolutions(QMenu* resolution) {
+  if (!resolution) return;
+  for (QAction* action : resolution->actions()) {
+    if (QMenu* sub = action->menu()) {
+      for (QAction* item : sub->actions()) item->setEnabled(false);
+    } else {
+      action->setEnabled(false);
+    }
+  }
+}
+}  // namespace
+
+void CVistrelDlg::OnPreviewStarted() {
+  if (m_session->HasCaptureSource()) m_menu->Check(cmd::ID_PLAY, !m_session->m_graph.m_bPreviewWanted);
+  RefreshZoomPictures();
+  RefreshMirrorPictures();
+  RefreshPlayPicture();
+  LayOutForResolution();
+  m_wndStatusBar->SetPaneText(2, m_cameras.m_strCameraNames[0]);
+}
+
+void CVistrelDlg::OnPreviewStopped() { RefreshPlayPicture(); }
+
+void CVistrelDlg::OnPowerLineChanged(int frequency, bool available) {
+  m_menu->Check(cmd::ID_50HZ, frequency == k50Hz);
+  m_menu->Check(cmd::ID_60HZ, frequency != k50Hz);
+  m_menu->Enable(cmd::ID_50HZ, available);
+  m_menu->Enable(cmd::ID_60HZ, available);
+}
+
+void CVistrelDlg::OnCameraGone() { GreyResolutions(m_menu->ResolutionMenu()); }
+
+void CVistrelDlg::OnCameraArriving() {
+  // As at start-up: the capture folder may have been changed meanwhile by hand.
+  LoadCaptureFolder();
+}
+
+void CVistrelDlg::OnStillPressed() {
+  // Still thread. The snapshot is taken on the UI thread, as the Snap command's is, so
+  // the capture folder, the clock and the status bar are only ever used there; the
+  // still thread never waits for it.
+  QMetaObject::invokeMethod(this, [this] { TakeSnapshot(); }, Qt::QueuedConnection);
+}
