@@ -14,7 +14,30 @@ std::vector<Capability> VirtualCameraSource::Capabilities() const { return m_cam
 bool VirtualCameraSource::SetFormat(const Capability& format) { return m_camera->SetFormat(format); }
 Capability VirtualCameraSource::CurrentFormat() const { return m_camera->CurrentFormat(); }
 
+namespace {
+// Marks the thread as running one of the source's callbacks while it does.
+class InCallback {
+ public:
+  explicit InCallback(std::atomic<std::thread::id>& thread) : m_thread(thread) {
+    m_thread.store(std::this_thread::get_id());
+  }
+  ~InCallback() { m_thread.store(std::thread::id()); }
+  InCallback(const InCallback&) = delete;
+  InCallback& operator=(const InCallback&) = delete;
+
+ private:
+  std::atomic<std::thread::id>& m_thread;
+};
+}  // namespace
+
 bool VirtualCameraSource::Start(Callbacks callbacks) {
+  if (m_callbackThread.load() == std::this_thread::get_id()) return false;
+  if (callbacks.frame) {
+    callbacks.frame = [this, frame = std::move(callbacks.frame)](const SourceFrame& f) {
+      InCallback marked(m_callbackThread);
+      frame(f);
+    };
+  }
   {
     std::lock_guard lock(m_mutex);
     if (m_state != State::Idle || !m_camera->IsPlugged()) return false;
@@ -25,7 +48,10 @@ bool VirtualCameraSource::Start(Callbacks callbacks) {
     // The plug listener is in place before the stream starts, so no unplug goes unseen.
     m_plugListener = m_camera->AddPlugListener([this](bool plugged) { OnPlug(plugged); });
     if (m_camera->Options().stillPin && callbacks.still)
-      m_buttonListener = m_camera->AddButtonListener([still = std::move(callbacks.still)] { still(); });
+      m_buttonListener = m_camera->AddButtonListener([this, still = std::move(callbacks.still)] {
+        InCallback marked(m_callbackThread);
+        still();
+      });
   }
   // No lock of ours is held here: an unplug on another thread calls OnPlug meanwhile.
   const bool started = m_camera->Start(std::move(callbacks.frame));
@@ -59,7 +85,10 @@ void VirtualCameraSource::OnPlug(bool plugged) {
     lost = m_lostCallback;
   }
   // Outside the lock: the graph may stop this source from inside the callback.
-  if (lost) lost();
+  if (lost) {
+    InCallback marked(m_callbackThread);
+    lost();
+  }
 }
 
 void VirtualCameraSource::Stop() {

@@ -52,10 +52,10 @@ class V4l2Source : public SourceDevice {
   // Applies the current format, then streams. After a loss the source stays started
   // (IsStreaming true, no more frames) until Stop.
   bool Start(Callbacks callbacks) override;
-  // Waits for the streaming and still threads, so it must not be called from inside
-  // a callback; a lost callback only notes the loss and the owner stops later.
+  // Waits for the streaming and still threads; from inside a callback it only ends
+  // delivery (the source's contract).
   void Stop() override;
-  bool IsStreaming() const override { return m_streaming; }
+  bool IsStreaming() const override { return m_streaming && m_delivering; }
 
   bool OffersPropertySet(PropertySet set) const override;
   HRESULT GetRange(PropertySet set, long property, PropertyRange& range) override;
@@ -86,6 +86,8 @@ class V4l2Source : public SourceDevice {
   mutable std::mutex m_formatMutex;
   Capability m_current;
   std::atomic<bool> m_streaming{false};
+  // Cleared by Stop, also from inside a callback; a callback only begins while it is set.
+  std::atomic<bool> m_delivering{false};
 };
 
 }  // namespace platform::v4l2
