@@ -174,6 +174,8 @@ void VirtualCamera::Stop() { m_impl->stream.Stop(); }
 
 bool VirtualCamera::IsStreaming() const { return m_impl->stream.IsRunning(); }
 
+bool VirtualCamera::OnStreamThread() const { return m_impl->stream.OnStreamThread(); }
+
 std::uint64_t VirtualCamera::FramesDelivered() const { return m_impl->stream.Delivered(); }
 
 HRESULT VirtualCamera::GetRange(PropertySet set, long property, PropertyRange& range) const {

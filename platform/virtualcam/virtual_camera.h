@@ -90,6 +90,8 @@ class VirtualCamera {
   // Stop on another thread (Start from inside the callback fails).
   void Stop();
   bool IsStreaming() const;
+  // Whether the caller runs on the camera's streaming thread (inside a frame callback).
+  bool OnStreamThread() const;
   // Frames whose callback has returned, in the current (or last) stream.
   std::uint64_t FramesDelivered() const;
 

@@ -31,25 +31,23 @@ class InCallback {
 }  // namespace
 
 bool VirtualCameraSource::Start(Callbacks callbacks) {
-  if (m_callbackThread.load() == std::this_thread::get_id()) return false;
-  if (callbacks.frame) {
-    callbacks.frame = [this, frame = std::move(callbacks.frame)](const SourceFrame& f) {
-      InCallback marked(m_callbackThread);
-      frame(f);
-    };
-  }
+  const std::thread::id self = std::this_thread::get_id();
+  if (m_camera->OnStreamThread() || m_stillThread.load() == self || m_lostThread.load() == self) return false;
   {
     std::lock_guard lock(m_mutex);
     if (m_state != State::Idle || !m_camera->IsPlugged()) return false;
     m_state = State::Starting;
     m_lost = false;
     m_lostWhileStarting = false;
+    m_stopWhileStarting = false;
+    m_delivering = true;
     m_lostCallback = std::move(callbacks.lost);
     // The plug listener is in place before the stream starts, so no unplug goes unseen.
     m_plugListener = m_camera->AddPlugListener([this](bool plugged) { OnPlug(plugged); });
     if (m_camera->Options().stillPin && callbacks.still)
       m_buttonListener = m_camera->AddButtonListener([this, still = std::move(callbacks.still)] {
-        InCallback marked(m_callbackThread);
+        if (!m_delivering) return;
+        InCallback marked(m_stillThread);
         still();
       });
   }
@@ -59,11 +57,12 @@ bool VirtualCameraSource::Start(Callbacks callbacks) {
   int plugListener;
   {
     std::lock_guard lock(m_mutex);
-    if (started && !m_lostWhileStarting) {
+    if (started && !m_lostWhileStarting && !m_stopWhileStarting) {
       m_state = State::Running;
       return true;
     }
     m_state = State::Idle;
+    m_delivering = false;
     m_lostCallback = nullptr;
     buttonListener = std::exchange(m_buttonListener, 0);
     plugListener = std::exchange(m_plugListener, 0);
@@ -71,7 +70,9 @@ bool VirtualCameraSource::Start(Callbacks callbacks) {
   if (buttonListener) m_camera->RemoveButtonListener(buttonListener);
   m_camera->Stop();
   m_camera->RemovePlugListener(plugListener);
-  return false;
+  // Stopped by one of its own callbacks while starting: it did start, and has stopped.
+  std::lock_guard lock(m_mutex);
+  return started && !m_lostWhileStarting && m_stopWhileStarting;
 }
 
 void VirtualCameraSource::OnPlug(bool plugged) {
@@ -85,21 +86,35 @@ void VirtualCameraSource::OnPlug(bool plugged) {
     lost = m_lostCallback;
   }
   // Outside the lock: the graph may stop this source from inside the callback.
-  if (lost) {
-    InCallback marked(m_callbackThread);
+  if (lost && m_delivering) {
+    InCallback marked(m_lostThread);
     lost();
   }
 }
 
 void VirtualCameraSource::Stop() {
-  int buttonListener;
-  int plugListener;
+  int buttonListener = 0;
+  int plugListener = 0;
+  bool starting = false;
   {
     std::lock_guard lock(m_mutex);
-    if (m_state != State::Running) return;
-    m_state = State::Idle;
-    buttonListener = std::exchange(m_buttonListener, 0);
-    plugListener = std::exchange(m_plugListener, 0);
+    m_delivering = false;
+    if (m_state == State::Starting) {
+      // A callback that came before Start returned: the frames end here, and Start
+      // takes the rest of the run down.
+      m_stopWhileStarting = true;
+      starting = true;
+    } else if (m_state != State::Running) {
+      return;
+    } else {
+      m_state = State::Idle;
+      buttonListener = std::exchange(m_buttonListener, 0);
+      plugListener = std::exchange(m_plugListener, 0);
+    }
+  }
+  if (starting) {
+    m_camera->Stop();
+    return;
   }
   // Each removal waits for a call in progress on another thread, so no still or lost
   // callback comes after Stop returns; the camera's Stop does the same for frames.

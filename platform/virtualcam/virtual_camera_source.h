@@ -49,13 +49,17 @@ class VirtualCameraSource : public SourceDevice {
   mutable std::mutex m_mutex;
   State m_state = State::Idle;
   bool m_lostWhileStarting = false;
+  bool m_stopWhileStarting = false;  // Stop came (from a callback) before Start returned
   bool m_lost = false;  // lost was reported for this run
   std::function<void()> m_lostCallback;
   int m_buttonListener = 0;
   int m_plugListener = 0;
-  // The thread running one of our callbacks (one at a time is enough to tell a Start
-  // from inside a callback, the only use).
-  std::atomic<std::thread::id> m_callbackThread{};
+  // The threads running a still or lost callback, to tell a Start from inside one.
+  std::atomic<std::thread::id> m_stillThread{};
+  // Cleared by Stop, also from inside a callback; a still or lost callback begins only
+  // while it is set.
+  std::atomic<bool> m_delivering{false};
+  std::atomic<std::thread::id> m_lostThread{};
 };
 
 // Lists the virtual camera while it is plugged (Id "virtual"), nothing while unplugged.
