@@ -335,7 +335,7 @@ TEST(ViewTransform, KeptDestinationAlwaysEqualsAFreshOne) {
   step([](ViewTransformParams&) {});
   step([](ViewTransformParams&) {});                        // unchanged: the black is kept
   step([](ViewTransformParams& p) { p.panZoom = 2.0f; });   // a smaller square
-  step([](ViewTransformParams& p) { p.panX = 190; });        // moved right, cut by the edge
+  step([](ViewTransformParams& p) { p.panX = 190; });        // smaller right, cut by the edge
   step([](ViewTransformParams& p) { p.hMirror = true; });
   step([](ViewTransformParams& p) { p.vMirror = true; });
   step([](ViewTransformParams& p) { p.panY = 119; });        // cut by the last row
@@ -363,6 +363,36 @@ TEST(ViewTransform, KeptDestinationAlwaysEqualsAFreshOne) {
   // The padding was never written.
   for (int y = 0; y < h; ++y)
     ASSERT_TRUE(std::all_of(out.at(w, y), out.at(0, y) + out.stride, [](std::uint8_t b) { return b == 0x5A; }));
+}
+
+// A writer that alternates between pictures (the frame intake, while readers hold the
+// others): each buffer keeps its own black, and every result still equals a fresh one.
+TEST(ViewTransform, BuffersUsedInTurnEachKeepTheirOwnBlack) {
+  const int w = 160, h = 90;
+  const ViewTransformParams square = Params(w, h, 80, 45, 1.0f, 1.5f);
+  ViewTransformParams smaller = square;
+  smaller.panZoom = 2.0f;  // a smaller square: the black lies elsewhere
+  ViewTransform t, fresh;
+  std::vector<KeptBuffer> buffers(3, KeptBuffer(w, h));
+  for (int round = 0; round < 4; ++round) {
+    for (std::size_t k = 0; k < buffers.size(); ++k) {
+      const ViewTransformParams& p = round == 2 ? smaller : square;
+      Frame src = NoiseFrame(w, h, static_cast<unsigned>(10 * round + k));
+      for (auto& b : src.bytes) b |= 1;
+      KeptBuffer& out = buffers[k];
+      // A byte of black scribbled over: only a call that keeps this buffer's black (the
+      // same layout as its own last call, whatever the other buffers had) leaves it.
+      out.at(0, 0)[0] = 0xAB;
+      ASSERT_TRUE(t.Apply(src.bytes.data(), w, h, p, out.bytes.data(), out.stride, ViewTransform::Destination::Kept));
+      if (round == 1) {
+        EXPECT_EQ(out.at(0, 0)[0], 0xAB) << "buffer " << k << " lost its black record to the others";
+      } else {
+        EXPECT_EQ(out.at(0, 0)[0], 0) << "round " << round << " buffer " << k;
+      }
+      out.at(0, 0)[0] = 0;  // back to the black it stands for
+      ASSERT_EQ(out.Pixels(), Transform(fresh, src, p).bytes) << "round " << round << " buffer " << k;
+    }
+  }
 }
 
 // Between calls a kept destination belongs to the transform: with nothing changed the

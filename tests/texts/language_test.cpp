@@ -8,7 +8,7 @@
 
 #include "texts/language.h"
 #include "texts/ui_text.h"
-#include "app/vistrel_app.h"
+#include "texts/user_files.h"
 #include "platform/profile/profile.h"
 #include "support/user_folders.h"
 
@@ -40,8 +40,8 @@ TEST(TextTable, HoldsEveryLookupOnceWithItsSection) {
 
 TEST(UiText, FreshFileFillsWithTheChineseDefaults) {
   ScopedUserFolders user;
-  CVistrelApp app("");
-  app.PrepareStartup();
+  UserFiles app;
+  app.Prepare();
   ASSERT_FALSE(QFile::exists(app.m_strLngPath));
 
   EXPECT_EQ(app.UiText(Txt::Main_SNAP), QString::fromUtf8("拍照"));
@@ -54,8 +54,8 @@ TEST(UiText, FreshFileFillsWithTheChineseDefaults) {
 
 TEST(UiText, EditedValueShowsAtTheNextLookupAndStays) {
   ScopedUserFolders user;
-  CVistrelApp app("");
-  app.PrepareStartup();
+  UserFiles app;
+  app.Prepare();
   app.UiText(Txt::Main_SNAP);
   ASSERT_TRUE(profile::writeString(app.m_strLngPath, "MainWnd", "SNAP", QString::fromUtf8("スナップ")));
 
@@ -65,16 +65,16 @@ TEST(UiText, EditedValueShowsAtTheNextLookupAndStays) {
 
 TEST(UiText, LongValuesAreCutTo259Characters) {
   ScopedUserFolders user;
-  CVistrelApp app("");
-  app.PrepareStartup();
+  UserFiles app;
+  app.Prepare();
   ASSERT_TRUE(testsupport::WriteTextFile(app.m_strLngPath, "[MainWnd]\r\nSNAP=" + QString(300, 'x') + "\r\n"));
   EXPECT_EQ(app.UiText(Txt::Main_SNAP), QString(259, 'x'));
 }
 
 TEST(UiText, NoSupportKeepsWhicheverDefaultCameFirst) {
   ScopedUserFolders user;
-  CVistrelApp app("");
-  app.PrepareStartup();
+  UserFiles app;
+  app.Prepare();
   const QString first = app.UiText(Txt::Msg_NOSUPPORT_CONFIG);
   EXPECT_EQ(first, DefaultTextOf(Txt::Msg_NOSUPPORT_CONFIG));
   EXPECT_EQ(app.UiText(Txt::Msg_NOSUPPORT), first);
@@ -83,14 +83,14 @@ TEST(UiText, NoSupportKeepsWhicheverDefaultCameFirst) {
 TEST(Language, ChoiceLastsToTheNextStart) {
   ScopedUserFolders user;
   {
-    CVistrelApp app("");
-    app.PrepareStartup();
+    UserFiles app;
+    app.Prepare();
     app.SetLanguage("English", language::kEnglish);
     EXPECT_TRUE(app.m_strLngPath.endsWith("/Language/English.lng"));
     EXPECT_EQ(profile::getInt(app.m_strSettingPath, "LANGUAGESET", "INDEX", -9), 1);
   }
-  CVistrelApp next("");
-  next.PrepareStartup();
+  UserFiles next;
+  next.Prepare();
   EXPECT_EQ(next.CurrentLanguageIndex(), language::kEnglish);
   EXPECT_TRUE(next.m_strLngPath.endsWith("/Language/English.lng"));
 }
