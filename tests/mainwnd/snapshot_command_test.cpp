@@ -7,42 +7,17 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <turbojpeg.h>
-
 #include "capture/capture_session.h"
 #include "mainwnd/command_ids.h"
 #include "view/display_worker.h"
 #include "mainwnd/main_status_bar.h"
 #include "support/main_window_fixture.h"
+#include "support/jpeg_file.h"
 
 namespace {
 
-struct Jpeg {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> rgb;  // top row first
-};
-
-std::optional<Jpeg> DecodeJpeg(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  const QByteArray bytes = file.readAll();
-  tjhandle tj = tjInitDecompress();
-  Jpeg jpeg;
-  int subsampling = 0;
-  int colorspace = 0;
-  auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
-  bool ok = tjDecompressHeader3(tj, data, static_cast<unsigned long>(bytes.size()), &jpeg.width, &jpeg.height,
-                                &subsampling, &colorspace) == 0;
-  if (ok) {
-    jpeg.rgb.resize(static_cast<std::size_t>(jpeg.width) * jpeg.height * 3);
-    ok = tjDecompress2(tj, data, static_cast<unsigned long>(bytes.size()), jpeg.rgb.data(), jpeg.width, 0,
-                       jpeg.height, TJPF_RGB, 0) == 0;
-  }
-  tjDestroy(tj);
-  if (!ok) return std::nullopt;
-  return jpeg;
-}
+using testsupport::DecodeJpeg;
+using testsupport::Jpeg;
 
 class SnapCommand : public testsupport::MainWindowTest {
  protected:

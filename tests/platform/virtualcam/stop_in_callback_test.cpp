@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "platform/virtualcam/virtual_camera_source.h"
+#include "support/source_stop_probe.h"
 #include "support/wait.h"
 
 using platform::SourceDevice;
@@ -27,32 +28,15 @@ class VirtualStopInCallback : public ::testing::Test {
     camera = std::make_shared<VirtualCamera>(options);
     source = std::make_shared<VirtualCameraSource>(camera);
   }
-  struct Seen {
-    std::atomic<int> calls{0};
-    std::atomic<bool> streamingAfterStop{true};
-    std::atomic<bool> restartedInside{true};
-  };
-  std::function<void()> Stopper(Seen& seen) {
-    return [this, &seen] {
-      if (seen.calls > 0) {
-        ++seen.calls;
-        return;
-      }
-      source->Stop();
-      seen.streamingAfterStop = source->IsStreaming();
-      seen.restartedInside = source->Start({});
-      ++seen.calls;  // last: a test that sees the count sees the rest
-    };
-  }
 
   std::shared_ptr<VirtualCamera> camera;
   std::shared_ptr<VirtualCameraSource> source;
 };
 
 TEST_F(VirtualStopInCallback, AFrameCallbackStopsItsSourceAndNoFrameFollows) {
-  Seen seen;
+  testsupport::SourceStopProbe seen;
   std::atomic<int> frames{0};
-  const std::function<void()> stop = Stopper(seen);
+  const std::function<void()> stop = seen.Stopper(*source);
   ASSERT_TRUE(source->Start({[&](const SourceFrame&) {
                                ++frames;
                                stop();
@@ -71,9 +55,9 @@ TEST_F(VirtualStopInCallback, AFrameCallbackStopsItsSourceAndNoFrameFollows) {
 }
 
 TEST_F(VirtualStopInCallback, AStillCallbackStopsItsSourceFramesAndAll) {
-  Seen seen;
+  testsupport::SourceStopProbe seen;
   std::atomic<int> frames{0};
-  ASSERT_TRUE(source->Start({[&](const SourceFrame&) { ++frames; }, Stopper(seen), {}}));
+  ASSERT_TRUE(source->Start({[&](const SourceFrame&) { ++frames; }, seen.Stopper(*source), {}}));
   ASSERT_TRUE(WaitFor([&] { return frames > 0; }));
   camera->PressButton();
   ASSERT_EQ(seen.calls, 1);
@@ -87,8 +71,8 @@ TEST_F(VirtualStopInCallback, AStillCallbackStopsItsSourceFramesAndAll) {
 }
 
 TEST_F(VirtualStopInCallback, ALostCallbackStopsItsSource) {
-  Seen seen;
-  ASSERT_TRUE(source->Start({[](const SourceFrame&) {}, {}, Stopper(seen)}));
+  testsupport::SourceStopProbe seen;
+  ASSERT_TRUE(source->Start({[](const SourceFrame&) {}, {}, seen.Stopper(*source)}));
   camera->Unplug();
   ASSERT_TRUE(WaitFor([&] { return seen.calls == 1; }));
   EXPECT_FALSE(seen.streamingAfterStop);

@@ -11,6 +11,7 @@
 
 #include "fake_v4l2_io.h"
 #include "platform/graph/v4l2/v4l2_source.h"
+#include "support/source_stop_probe.h"
 #include "support/wait.h"
 
 using namespace platform;
@@ -49,20 +50,6 @@ class StopInCallback : public ::testing::Test {
     source = V4l2Source::Open(io, QString::fromStdString(kNode), options);
     ASSERT_TRUE(source);
   }
-  // What a callback that stops its source saw.
-  struct Seen {
-    std::atomic<int> calls{0};
-    std::atomic<bool> streamingAfterStop{true};
-    std::atomic<bool> restartedInside{true};
-  };
-  std::function<void()> Stopper(Seen& seen) {
-    return [this, &seen] {
-      source->Stop();
-      seen.streamingAfterStop = source->IsStreaming();
-      seen.restartedInside = source->Start({});
-      ++seen.calls;  // last: a test that sees the count sees the rest
-    };
-  }
   void ExpectReleasedAfterOwnerStop() {
     source->Stop();
     const FakeNode n = io->With(kNode, [](FakeNode& node) { return node; });
@@ -77,10 +64,10 @@ class StopInCallback : public ::testing::Test {
 };
 
 TEST_F(StopInCallback, AFrameCallbackStopsItsSourceAndNoFrameFollows) {
-  Seen seen;
+  testsupport::SourceStopProbe seen;
   std::atomic<int> frames{0};
   SourceDevice::Callbacks callbacks;
-  const std::function<void()> stop = Stopper(seen);
+  const std::function<void()> stop = seen.Stopper(*source);
   callbacks.frame = [&](const SourceFrame&) {
     ++frames;
     stop();
@@ -104,11 +91,11 @@ TEST_F(StopInCallback, AFrameCallbackStopsItsSourceAndNoFrameFollows) {
 }
 
 TEST_F(StopInCallback, AStillCallbackStopsItsSourceFramesAndAll) {
-  Seen seen;
+  testsupport::SourceStopProbe seen;
   std::atomic<int> frames{0};
   SourceDevice::Callbacks callbacks;
   callbacks.frame = [&](const SourceFrame&) { ++frames; };
-  callbacks.still = Stopper(seen);
+  callbacks.still = seen.Stopper(*source);
   ASSERT_TRUE(source->Start(callbacks));
   ASSERT_TRUE(io->PushFrame(kNode, kYuyvFrame));
   ASSERT_TRUE(testsupport::WaitFor([&] { return frames == 1; }, 5s));
@@ -124,10 +111,10 @@ TEST_F(StopInCallback, AStillCallbackStopsItsSourceFramesAndAll) {
 }
 
 TEST_F(StopInCallback, ALostCallbackStopsItsSource) {
-  Seen seen;
+  testsupport::SourceStopProbe seen;
   SourceDevice::Callbacks callbacks;
   callbacks.frame = [](const SourceFrame&) {};
-  callbacks.lost = Stopper(seen);
+  callbacks.lost = seen.Stopper(*source);
   ASSERT_TRUE(source->Start(callbacks));
   io->With(kNode, [](FakeNode& n) { n.dqbufError = ENODEV; });
   ASSERT_TRUE(io->PushFrame(kNode, kYuyvFrame));
