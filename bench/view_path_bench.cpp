@@ -20,7 +20,6 @@
 
 #include "bench/camera_frames.h"
 #include "capture/camera_discovery.h"
-#include "capture/capture_listener.h"
 #include "capture/capture_session.h"
 #include "outside/ximage.h"
 #include "platform/graph/frame_converter.h"
@@ -75,21 +74,6 @@ double Ms(Clock::duration d, long frames) {
   return std::chrono::duration<double, std::milli>(d).count() / static_cast<double>(frames);
 }
 
-// A capture session that only takes frames in: no camera, no window.
-class NoReports : public CaptureListener {
- public:
-  void OnPreviewStarting() override {}
-  void OnPreviewStarted() override {}
-  void OnPreviewStopped() override {}
-  void OnResolutionListsChanged(const ResolutionModel&) override {}
-  void OnResolutionMarked(const ResolutionModel&) override {}
-  void OnPowerLineChanged(int, bool) override {}
-  void OnCameraGone() override {}
-  void OnCameraArriving() override {}
-  void OnFrameReady(int, int) override {}
-  void OnStillPressed() override {}
-};
-
 // The state the frame intake and the display worker keep between frames.
 struct LiveView {
   explicit LiveView(const ViewTransformParams& p) {
@@ -100,8 +84,7 @@ struct LiveView {
   }
   UserFiles files;
   CameraDiscovery cameras{PlatformServices{}, files};
-  NoReports reports;
-  CaptureSession session{cameras, files, false, reports};
+  CaptureSession session{cameras, files, false};  // a session without a camera or a window
   PicturePool pictures;                        // the worker's pictures to compose into
   std::shared_ptr<const CxImage> viewPicture;  // the picture handed to the view
 };

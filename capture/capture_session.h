@@ -2,12 +2,16 @@
 // and runs the capture graph on the camera, keeps the resolution lists (as data), the
 // power-line frequency and the still trigger, takes in every frame under the frame
 // lock, and follows the camera being unplugged and plugged back. It reports to its
-// owner through a CaptureListener.
+// owner through its signals.
 //
 // Calls in come from the UI thread, except the frame and still callbacks, which the
-// graph makes on the camera's threads.
+// graph makes on the camera's threads. The signals marked "UI thread" are emitted from
+// the session's own calls there; frameReady and stillPressed come from the camera's
+// threads, so what they are connected to (directly) may only hand work over, never wait
+// for the UI thread.
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <atomic>
@@ -22,22 +26,21 @@
 #include "view/view_settings.h"
 
 class CameraDiscovery;
-class CaptureListener;
 class UserFiles;
 
 namespace platform {
 class DeviceMonitor;
 }
 
-class CaptureSession final : public CBCLS, public ISampleGrabberCB {
+class CaptureSession final : public QObject, public CBCLS, public ISampleGrabberCB {
+  Q_OBJECT
+
  public:
   // cameras: the camera search and the device services; texts: where failure texts
   // are looked up. Both outlive the session.
-  CaptureSession(CameraDiscovery& cameras, const UserFiles& texts, bool serviceMode, CaptureListener& listener);
+  CaptureSession(CameraDiscovery& cameras, const UserFiles& texts, bool serviceMode);
   // Takes the graph down.
   ~CaptureSession();
-  CaptureSession(const CaptureSession&) = delete;
-  CaptureSession& operator=(const CaptureSession&) = delete;
 
   // Camera arrival and removal from the device monitor (and the virtual camera's plug
   // and unplug); without udev the program simply sees none.
@@ -109,6 +112,29 @@ class CaptureSession final : public CBCLS, public ISampleGrabberCB {
   std::atomic<bool> m_bStillPending{true};
   std::atomic<bool> m_bStillArmed{false};
 
+ signals:
+  // UI thread: the preview is about to start, or the stream restarts at another size.
+  void previewStarting();
+  // UI thread: the preview runs.
+  void previewStarted();
+  // UI thread: the preview stopped.
+  void previewStopped();
+  // UI thread: the resolution lists were made anew (their mark included).
+  void resolutionListsChanged(const ResolutionModel& model);
+  // UI thread: only the marked entry changed.
+  void resolutionMarked(const ResolutionModel& model);
+  // UI thread: the power-line frequency marked (1 = 50 Hz, otherwise 60 Hz) and
+  // whether it can be chosen now.
+  void powerLineChanged(int frequency, bool available);
+  // UI thread: the camera went away; the graph is down, the last picture stays.
+  void cameraGone();
+  // UI thread: a camera arrived and the graph is about to be built on it.
+  void cameraArriving();
+  // Streaming thread: a new frame picture (width × height, as the camera sent it) is in.
+  void frameReady(int width, int height);
+  // Still thread: the camera's snapshot button was pressed (and the trigger was armed).
+  void stillPressed();
+
  private:
   bool BuildGraphFilters();
   void BuildResolutionLists();
@@ -126,7 +152,6 @@ class CaptureSession final : public CBCLS, public ISampleGrabberCB {
   CameraDiscovery& m_cameras;
   const UserFiles& m_texts;
   const bool m_bServiceMode;
-  CaptureListener& m_listener;
   ResolutionModel m_resolutions;
   bool m_bPowerLineAvailable = false;
   std::unique_ptr<platform::DeviceMonitor> m_hDevNotify;

@@ -1,6 +1,5 @@
 // Frame intake: every camera frame arrives here on the streaming thread, goes through
 // the view transform into a picture of its own, and is swapped in as the frame picture.
-#include "capture/capture_listener.h"
 #include "capture/capture_session.h"
 
 int CaptureSession::FrameCB(std::uint8_t* pixels, int width, int height, int bitsPerPixel) {
@@ -25,7 +24,7 @@ int CaptureSession::FrameCB(std::uint8_t* pixels, int width, int height, int bit
     f.m_pFrameImage.swap(picture);
   }
   picture.reset();  // the frame picture replaced, let go outside the lock
-  m_listener.OnFrameReady(width, height);
+  emit frameReady(width, height);
 
   if (m_bServiceMode) KeepRawFrame(pixels, width, height, bitsPerPixel);
   return 0;

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "capture/camera_discovery.h"
-#include "capture/capture_listener.h"
 #include "texts/user_files.h"
 #include "capture/capture_session.h"
 #include "platform/graph/com_factory.h"
@@ -156,7 +155,7 @@ void CaptureSession::BuildResolutionLists() {
     m_graph.m_nYuvFormatCount = entries;
   }
   m_resolutions = std::move(model);
-  m_listener.OnResolutionListsChanged(m_resolutions);
+  emit resolutionListsChanged(m_resolutions);
 }
 
 void CaptureSession::SelectStoredFormat() {
@@ -183,7 +182,7 @@ void CaptureSession::SelectStoredFormat() {
   const FormatFamily listed = m_graph.m_bFormatMjpg ? FormatFamily::Mjpg : FormatFamily::Yuv;
   m_resolutions.marked =
       ResolutionMark{m_bServiceMode ? (mjpg ? FormatFamily::Mjpg : FormatFamily::Yuv) : listed, m_graph.m_nFormatIndex};
-  m_listener.OnResolutionMarked(m_resolutions);
+  emit resolutionMarked(m_resolutions);
 }
 
 void CaptureSession::DerivePanCentre() {

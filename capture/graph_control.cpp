@@ -1,6 +1,5 @@
 // Connecting, running, stopping and taking apart the capture graph.
 #include "capture/camera_discovery.h"
-#include "capture/capture_listener.h"
 #include "capture/capture_session.h"
 #include "texts/user_files.h"
 #include "platform/graph/com_factory.h"
@@ -8,6 +7,12 @@
 namespace {
 bool Rendered(HRESULT hr) { return hr == S_OK || hr == VFW_S_NOPREVIEWPIN; }
 }  // namespace
+
+void CaptureSession::CloseCamera() {
+  StopPreview();
+  DisconnectGraph();
+  ReleaseGraph();
+}
 
 bool CaptureSession::SelectCamera(const std::shared_ptr<IMoniker>& moniker) {
   // The same moniker object is the camera in use; a new search makes new ones.
@@ -75,7 +80,7 @@ bool CaptureSession::ConnectGraph() {
 }
 
 bool CaptureSession::StartPreview() {
-  m_listener.OnPreviewStarting();
+  emit previewStarting();
   CaptureGraphState& g = m_graph;
   if (g.m_bPreviewing) return true;
   if (!g.m_bGraphConnected) return false;
@@ -86,7 +91,7 @@ bool CaptureSession::StartPreview() {
     return false;
   }
   g.m_bPreviewing = true;
-  m_listener.OnPreviewStarted();
+  emit previewStarted();
   return true;
 }
 
@@ -99,7 +104,7 @@ bool CaptureSession::StopPreview() {
     return false;
   }
   g.m_bPreviewing = false;
-  m_listener.OnPreviewStopped();
+  emit previewStopped();
   return true;
 }
 

@@ -1,5 +1,4 @@
 // The power-line frequency: 50 Hz or 60 Hz against the flicker of the room's lights.
-#include "capture/capture_listener.h"
 #include "capture/capture_session.h"
 
 namespace {
@@ -26,7 +25,7 @@ void CaptureSession::SetPowerLine(int frequency) {
     (void)set;  // a camera without the setting keeps its own; the choice is still kept
   }
   m_camera.m_nPowerLineFreq = frequency;
-  m_listener.OnPowerLineChanged(frequency, m_bPowerLineAvailable);
+  emit powerLineChanged(frequency, m_bPowerLineAvailable);
 }
 
 void CaptureSession::ApplyPowerLineFromSettings() {
@@ -39,5 +38,5 @@ void CaptureSession::ApplyPowerLineFromSettings() {
   } else {
     SetPowerLine60Hz();
   }
-  m_listener.OnPowerLineChanged(fifty ? k50Hz : k60Hz, true);
+  emit powerLineChanged(fifty ? k50Hz : k60Hz, true);
 }

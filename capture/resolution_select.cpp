@@ -3,14 +3,13 @@
 #include <cstdlib>
 #include <vector>
 
-#include "capture/capture_listener.h"
 #include "capture/capture_session.h"
 #include "platform/graph/media_format.h"
 
 void CaptureSession::SelectResolution(FormatFamily family, int index) {
   const bool mjpg = family == FormatFamily::Mjpg;
   m_resolutions.marked = ResolutionMark{family, index};
-  m_listener.OnResolutionMarked(m_resolutions);
+  emit resolutionMarked(m_resolutions);
 
   m_graph.m_bFormatMjpg = mjpg;
   RearmStill();
@@ -51,7 +50,7 @@ void CaptureSession::RestartWithCapability(int capability) {
     previous.swap(m_frame.m_pFrameImage);
   }
   previous.reset();
-  m_listener.OnPreviewStarting();
+  emit previewStarting();
   if (g.m_bPreviewWanted) {
     if (ConnectGraph()) StartPreview();
   }

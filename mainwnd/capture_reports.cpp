@@ -26,6 +26,21 @@ void GreyResolutions(QMenu* resolution) {
 }
 }  // namespace
 
+void CVistrelDlg::ConnectSessionReports() {
+  CaptureSession* s = m_session.get();
+  connect(s, &CaptureSession::previewStarting, this, &CVistrelDlg::OnPreviewStarting);
+  connect(s, &CaptureSession::previewStarted, this, &CVistrelDlg::OnPreviewStarted);
+  connect(s, &CaptureSession::previewStopped, this, &CVistrelDlg::OnPreviewStopped);
+  connect(s, &CaptureSession::resolutionListsChanged, this, &CVistrelDlg::OnResolutionListsChanged);
+  connect(s, &CaptureSession::resolutionMarked, this, &CVistrelDlg::OnResolutionMarked);
+  connect(s, &CaptureSession::powerLineChanged, this, &CVistrelDlg::OnPowerLineChanged);
+  connect(s, &CaptureSession::cameraGone, this, &CVistrelDlg::OnCameraGone);
+  connect(s, &CaptureSession::cameraArriving, this, &CVistrelDlg::OnCameraArriving);
+  // From the camera's threads: called there, and they only hand work over.
+  connect(s, &CaptureSession::frameReady, this, &CVistrelDlg::OnFrameReady, Qt::DirectConnection);
+  connect(s, &CaptureSession::stillPressed, this, &CVistrelDlg::OnStillPressed, Qt::DirectConnection);
+}
+
 void CVistrelDlg::OnPreviewStarted() {
   if (m_session->HasCaptureSource()) m_menu->Check(cmd::ID_PLAY, !m_session->m_graph.m_bPreviewWanted);
   RefreshZoomPictures();

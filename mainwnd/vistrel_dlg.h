@@ -15,7 +15,6 @@
 #include <memory>
 #include <mutex>
 
-#include "capture/capture_listener.h"
 #include "media/recording_control.h"
 #include "platform/shell/shell.h"
 #include "texts/ui_text.h"
@@ -33,7 +32,7 @@ class QMenu;
 class UserFiles;
 struct ResolutionModel;
 
-class CVistrelDlg : public QDialog, private CaptureListener, private RecordingListener {
+class CVistrelDlg : public QDialog {
   Q_OBJECT
 
  public:
@@ -115,23 +114,25 @@ class CVistrelDlg : public QDialog, private CaptureListener, private RecordingLi
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
-  // What the capture session reports.
-  void OnPreviewStarting() override;
-  void OnPreviewStarted() override;
-  void OnPreviewStopped() override;
-  void OnResolutionListsChanged(const ResolutionModel& model) override;
-  void OnResolutionMarked(const ResolutionModel& model) override;
-  void OnPowerLineChanged(int frequency, bool available) override;
-  void OnCameraGone() override;
-  void OnCameraArriving() override;
-  void OnFrameReady(int width, int height) override;
-  void OnStillPressed() override;
-  // What the recording reports.
-  void OnRecordingOpened() override;
-  void OnRecordingFailed() override;
-  void OnRecordingStatus(const QString& start, const QString& length) override;
+  // What the capture session reports (its signals).
+  void ConnectSessionReports();
+  void OnPreviewStarting();
+  void OnPreviewStarted();
+  void OnPreviewStopped();
+  void OnResolutionListsChanged(const ResolutionModel& model);
+  void OnResolutionMarked(const ResolutionModel& model);
+  void OnPowerLineChanged(int frequency, bool available);
+  void OnCameraGone();
+  void OnCameraArriving();
+  void OnFrameReady(int width, int height);  // streaming thread
+  void OnStillPressed();                     // still thread
+  // What the recording reports (its signals).
+  void OnRecordingOpened();
+  void OnRecordingFailed();
+  void OnRecordingStatus(const QString& start, const QString& length);
 
-  QString Text(Txt t) const { return m_strTexts[static_cast<int>(t)]; }
+  // A text of the last text pass.
+  QString Text(Txt t) const;
   void OnLanguage(int index);
   void OnAbout(bool fromMenu);
   void ShowLanguageCheck(int index);

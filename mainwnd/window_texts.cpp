@@ -60,6 +60,8 @@ void CVistrelDlg::ApplyWindowTexts() {
   look(Txt::Main_TIMELEN);
 }
 
+QString CVistrelDlg::Text(Txt t) const { return m_strTexts[static_cast<int>(t)]; }
+
 QString CVistrelDlg::TooltipText(int id) const {
   switch (id) {
     case cmd::ID_PLAY:

@@ -7,10 +7,8 @@
 
 #include "outside/ximage.h"
 
-RecordingControl::RecordingControl(RecordingListener& listener,
-                                   std::function<std::shared_ptr<const CxImage>()> shownPicture)
-    : m_listener(listener),
-      m_shownPicture(std::move(shownPicture)),
+RecordingControl::RecordingControl(std::function<std::shared_ptr<const CxImage>()> shownPicture)
+    : m_shownPicture(std::move(shownPicture)),
       m_recorder(std::make_unique<Recorder>()) {}
 
 RecordingControl::~RecordingControl() {
@@ -79,13 +77,13 @@ void RecordingControl::OnFrame(int width, int height) {
   // thread. The recorder's own lock is taken here, after this one was let go.
   // An answer posted after this object went is dropped with it by Qt.
   m_recorder->Open(std::move(file), width, height, static_cast<float>(kFramesPerSecond), kBitRate,
-                   [this, session](bool opened) {
+                   [this, session](bool made) {
                      QMetaObject::invokeMethod(
-                         this, [this, session, opened] { OnFileOpened(session, opened); }, Qt::QueuedConnection);
+                         this, [this, session, made] { OnFileOpened(session, made); }, Qt::QueuedConnection);
                    });
 }
 
-void RecordingControl::OnFileOpened(unsigned long session, bool opened) {
+void RecordingControl::OnFileOpened(unsigned long session, bool made) {
   bool current = false;
   QString file;
   {
@@ -94,7 +92,7 @@ void RecordingControl::OnFileOpened(unsigned long session, bool opened) {
     m_rec.m_bRecordOpening = false;
     current = m_rec.m_bRecordStopped == 0;
     if (current) {
-      if (opened) {
+      if (made) {
         m_rec.m_bRecordOpen = true;
       } else {
         m_rec.m_bRecordStopped = 1;
@@ -103,9 +101,9 @@ void RecordingControl::OnFileOpened(unsigned long session, bool opened) {
     file = m_rec.m_strRecordFile;
   }
   if (!current) return;  // stopped meanwhile: the stop already finished the file
-  if (!opened) {
+  if (!made) {
     std::fprintf(stderr, "vistrel: recording file not made: %s\n", qPrintable(file));
-    m_listener.OnRecordingFailed();
+    emit failed();
     return;
   }
   m_rec.m_strRecordStart = m_localTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
@@ -113,12 +111,12 @@ void RecordingControl::OnFileOpened(unsigned long session, bool opened) {
   m_rec.m_nPictures = 0;
   m_timer1.start(kStatusTimerMs, this);
   m_timer2.start(kPictureTimerMs, this);
-  m_listener.OnRecordingOpened();
+  emit opened();
 }
 
 void RecordingControl::OnTimer(int id) {
   if (id == 1) {
-    m_listener.OnRecordingStatus(m_rec.m_strRecordStart, m_rec.m_strRecordLength);
+    emit status(m_rec.m_strRecordStart, m_rec.m_strRecordLength);
     return;
   }
   if (id != 2) return;

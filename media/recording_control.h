@@ -21,19 +21,10 @@
 
 class CxImage;
 
-// What the recording reports to its owner, on the UI thread.
-class RecordingListener {
- public:
-  virtual ~RecordingListener() = default;
-  // The file is open; pictures go into it from now on.
-  virtual void OnRecordingOpened() = 0;
-  // The file could not be made; the recording is over.
-  virtual void OnRecordingFailed() = 0;
-  // Every second while the file is open: its local start time and running length.
-  virtual void OnRecordingStatus(const QString& start, const QString& length) = 0;
-};
-
+// Its signals come on the UI thread.
 class RecordingControl : public QObject {
+  Q_OBJECT
+
  public:
   static constexpr int kFramesPerSecond = 24;
   static constexpr float kBitRate = 6000000.0f;
@@ -41,7 +32,7 @@ class RecordingControl : public QObject {
   static constexpr int kPictureTimerMs = 34;
 
   // shownPicture: the picture on screen, taken on the UI thread by timer 2.
-  RecordingControl(RecordingListener& listener, std::function<std::shared_ptr<const CxImage>()> shownPicture);
+  explicit RecordingControl(std::function<std::shared_ptr<const CxImage>()> shownPicture);
   // A file still open is finished.
   ~RecordingControl() override;
   RecordingControl(const RecordingControl&) = delete;
@@ -72,13 +63,20 @@ class RecordingControl : public QObject {
   std::function<QDateTime()> m_localTime = [] { return QDateTime::currentDateTime(); };
   std::function<std::uint32_t()> m_tickCount = TickCount;
 
+ signals:
+  // The file is open; pictures go into it from now on.
+  void opened();
+  // The file could not be made; the recording is over.
+  void failed();
+  // Every second while the file is open: its local start time and running length.
+  void status(const QString& start, const QString& length);
+
  protected:
   void timerEvent(QTimerEvent* event) override;
 
  private:
-  void OnFileOpened(unsigned long session, bool opened);
+  void OnFileOpened(unsigned long session, bool made);
 
-  RecordingListener& m_listener;
   std::function<std::shared_ptr<const CxImage>()> m_shownPicture;
   mutable std::mutex m_lock;  // guards the shared part of m_rec; never held while another lock is taken
   RecordingState m_rec;

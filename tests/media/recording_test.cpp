@@ -21,12 +21,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class Reports : public RecordingListener {
- public:
-  void OnRecordingOpened() override { ++opened; }
-  void OnRecordingFailed() override { ++failed; }
-  void OnRecordingStatus(const QString& start, const QString& length) override {
-    statuses.push_back(start + " / " + length);
+// What a recording reported.
+struct Reports {
+  explicit Reports(RecordingControl& control) {
+    QObject::connect(&control, &RecordingControl::opened, [this] { ++opened; });
+    QObject::connect(&control, &RecordingControl::failed, [this] { ++failed; });
+    QObject::connect(&control, &RecordingControl::status,
+                     [this](const QString& start, const QString& length) { statuses.push_back(start + " / " + length); });
   }
   int opened = 0;
   int failed = 0;
@@ -60,9 +61,9 @@ class Recording : public ::testing::Test {
   }
 
   QTemporaryDir folder;
-  Reports reports;
   std::shared_ptr<const CxImage> shown = Picture(640, 480);
-  RecordingControl control{reports, [this] { return shown; }};
+  RecordingControl control{[this] { return shown; }};
+  Reports reports{control};
   std::chrono::steady_clock::time_point now{std::chrono::hours(1)};
   std::uint32_t tick = 0xFFFFF000u;  // the length is measured across the tick count's wrap
 };
@@ -162,11 +163,12 @@ TEST_F(Recording, StoppedBeforeTheFileOpenedLeavesNoRecordingRunning) {
 }
 
 TEST_F(Recording, DestroyingTheControlFinishesTheFile) {
-  auto own = std::make_unique<RecordingControl>(reports, [this] { return shown; });
+  auto own = std::make_unique<RecordingControl>([this] { return shown; });
+  Reports ownReports(*own);
   own->m_clock = [this] { return now; };
   ASSERT_TRUE(own->Start(File()));
   own->OnFrame(640, 480);
-  ASSERT_TRUE(testsupport::WaitFor([&] { return reports.opened == 1; }));
+  ASSERT_TRUE(testsupport::WaitFor([&] { return ownReports.opened == 1; }));
   now += 400ms;
   own->OnTimer(2);
   own.reset();

@@ -13,7 +13,6 @@
 
 #include "app/platform_setup.h"
 #include "capture/camera_discovery.h"
-#include "capture/capture_listener.h"
 #include "capture/capture_session.h"
 #include "capture/resolution_model.h"
 #include "outside/alc_backend.h"
@@ -26,29 +25,33 @@
 namespace testsupport {
 
 // Every report of a capture session, as it came.
-class CaptureReports : public CaptureListener {
+class CaptureReports {
  public:
-  void OnPreviewStarting() override { ++previewStarting; }
-  void OnPreviewStarted() override { ++previewStarted; }
-  void OnPreviewStopped() override { ++previewStopped; }
-  void OnResolutionListsChanged(const ResolutionModel& model) override {
-    lists = model;
-    ++listChanges;
+  void Follow(CaptureSession& session) {
+    QObject::connect(&session, &CaptureSession::previewStarting, [this] { ++previewStarting; });
+    QObject::connect(&session, &CaptureSession::previewStarted, [this] { ++previewStarted; });
+    QObject::connect(&session, &CaptureSession::previewStopped, [this] { ++previewStopped; });
+    QObject::connect(&session, &CaptureSession::resolutionListsChanged, [this](const ResolutionModel& model) {
+      lists = model;
+      ++listChanges;
+    });
+    QObject::connect(&session, &CaptureSession::resolutionMarked, [this](const ResolutionModel& model) { lists = model; });
+    QObject::connect(&session, &CaptureSession::powerLineChanged, [this](int frequency, bool available) {
+      powerLine = frequency;
+      powerLineAvailable = available;
+    });
+    QObject::connect(&session, &CaptureSession::cameraGone, [this] { ++cameraGone; });
+    QObject::connect(&session, &CaptureSession::cameraArriving, [this] { ++cameraArriving; });
+    // Without a context object these are called where they are emitted, the last two on
+    // the camera's threads.
+    QObject::connect(&session, &CaptureSession::frameReady, [this](int width, int height) {
+      std::lock_guard<std::mutex> lock(frameLock);
+      lastFrameWidth = width;
+      lastFrameHeight = height;
+      ++frames;
+    });
+    QObject::connect(&session, &CaptureSession::stillPressed, [this] { ++stills; });
   }
-  void OnResolutionMarked(const ResolutionModel& model) override { lists = model; }
-  void OnPowerLineChanged(int frequency, bool available) override {
-    powerLine = frequency;
-    powerLineAvailable = available;
-  }
-  void OnCameraGone() override { ++cameraGone; }
-  void OnCameraArriving() override { ++cameraArriving; }
-  void OnFrameReady(int width, int height) override {
-    std::lock_guard<std::mutex> lock(frameLock);
-    lastFrameWidth = width;
-    lastFrameHeight = height;
-    ++frames;
-  }
-  void OnStillPressed() override { ++stills; }
 
   int Frames() const {
     std::lock_guard<std::mutex> lock(frameLock);
@@ -80,7 +83,8 @@ class SessionTest : public ::testing::Test {
     files.Prepare();
     cameras = std::make_unique<CameraDiscovery>(services ? std::move(*services) : NoDeviceServices(), files);
     cameras->m_showMessage = [this](const QString& text) { messages.push_back(text); };
-    session = std::make_unique<CaptureSession>(*cameras, files, serviceMode, reports);
+    session = std::make_unique<CaptureSession>(*cameras, files, serviceMode);
+    reports.Follow(*session);
     session->RegisterDeviceNotification();
   }
   // Makes the session and opens the first camera, as the program does at start-up.
