@@ -67,6 +67,18 @@ std::optional<UsbIdentity> UsbIdentityOf(const QString& node) {
   return identity;
 }
 
+std::optional<QString> UsbProductOf(const QString& node) {
+  UdevPtr u(udev_new());
+  if (!u) return std::nullopt;
+  UdevDevicePtr device = DeviceOfNode(u.get(), node);
+  if (!device) return std::nullopt;
+  udev_device* usb = UsbDeviceOf(device.get());
+  if (!usb) return std::nullopt;
+  // Read as the USB device list reads it (not trimmed), so the two names compare equal.
+  const char* product = udev_device_get_sysattr_value(usb, "product");
+  return product ? QString::fromUtf8(product) : QString();
+}
+
 StillButtonOpener FindStillButton(const QString& videoNode) {
   UdevPtr u(udev_new());
   if (!u) return {};

@@ -41,7 +41,8 @@ bool V4l2Source::Initialise(const QString& node, Options options) {
     return false;
   }
   if (!IsStreamingCaptureNode(caps)) return false;
-  m_name = CardName(caps);
+  const UsbProductFinder& product = m_options.findUsbProduct ? m_options.findUsbProduct : UsbProductOf;
+  m_name = CaptureNodeName(caps, product(node));
   m_formats = EnumerateFrameFormats(m_device);
   if (m_formats.empty()) return false;
   m_capabilities = CapabilitiesOf(m_formats);

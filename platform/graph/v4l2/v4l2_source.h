@@ -6,7 +6,9 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/graph/source_device.h"
@@ -19,6 +21,9 @@
 
 namespace platform::v4l2 {
 
+// The product string of the USB device behind a video node (see UsbProductOf).
+using UsbProductFinder = std::function<std::optional<QString>(const QString& node)>;
+
 class V4l2Source : public SourceDevice {
  public:
   struct Options {
@@ -26,6 +31,8 @@ class V4l2Source : public SourceDevice {
     std::chrono::milliseconds stallTimeout{3000};
     // Finds the camera's still button; empty: look it up through udev.
     StillButtonFinder findStillButton;
+    // Finds the product string of the node's USB device; empty: look it up through udev.
+    UsbProductFinder findUsbProduct;
   };
 
   // Opens a capture node; null when it is no streaming video capture device with
