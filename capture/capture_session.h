@@ -11,11 +11,14 @@
 // for the UI thread.
 #pragma once
 
+#include <QBasicTimer>
 #include <QObject>
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "capture/frame_state.h"
@@ -63,8 +66,12 @@ class CaptureSession final : public QObject, public CBCLS, public ISampleGrabber
   void RemoveDownstream(const std::shared_ptr<IBaseFilter>& filter);
   void ReleaseGraph();
 
-  // Freeze (false) and play (true): the preview is wanted or not.
+  // Freeze (false) and play (true) while the camera runs: the preview is wanted or not.
   void SetPreviewWanted(bool wanted);
+  // Play when no picture runs (no camera yet, the camera gone, or frozen across a change
+  // of resolution): the preview is wanted again and ends live when a camera can give it.
+  // Whether the preview runs.
+  bool Play();
   // The entry `index` of a family's resolution list: marks it and restarts the stream
   // with its capability.
   void SelectResolution(FormatFamily family, int index);
@@ -77,6 +84,14 @@ class CaptureSession final : public QObject, public CBCLS, public ISampleGrabber
 
   // Events 0x8000 (arrival) and 0x8004 (removal); every event re-arms the still trigger.
   void OnDeviceChange(int event);
+
+  // The stall watch, every second while the preview runs: a camera that sends no frame
+  // for the stall timeout has its stream restarted; after that many restarts without a
+  // frame it counts as removed. Public so that tests drive it with their own clock.
+  static constexpr std::chrono::milliseconds kStallTimeout{3000};
+  static constexpr int kStallRestarts = 3;
+  void CheckStall();
+  std::function<std::chrono::steady_clock::time_point()> m_clock = [] { return std::chrono::steady_clock::now(); };
 
   // A capture source is in use (the camera may not have sent a frame yet).
   bool HasCaptureSource() const { return m_graph.m_pSourceFilter != nullptr; }
@@ -130,12 +145,20 @@ class CaptureSession final : public QObject, public CBCLS, public ISampleGrabber
   void cameraGone();
   // UI thread: a camera arrived and the graph is about to be built on it.
   void cameraArriving();
+  // UI thread: the camera sent no frame through its restarts and now counts as removed
+  // (cameraGone came just before).
+  void cameraStalled();
   // Streaming thread: a new frame picture (width × height, as the camera sent it) is in.
   void frameReady(int width, int height);
   // Still thread: the camera's snapshot button was pressed (and the trigger was armed).
   void stillPressed();
 
+ protected:
+  void timerEvent(QTimerEvent* event) override;
+
  private:
+  // The camera taken down as when it is unplugged: the lists and the frequency greyed.
+  void TakeCameraAway();
   bool BuildGraphFilters();
   void BuildResolutionLists();
   void SelectStoredFormat();
@@ -154,6 +177,12 @@ class CaptureSession final : public QObject, public CBCLS, public ISampleGrabber
   const bool m_bServiceMode;
   ResolutionModel m_resolutions;
   bool m_bPowerLineAvailable = false;
+  // The stall watch (UI thread; the frame count is written on the streaming thread).
+  std::atomic<std::uint64_t> m_frameCount{0};
+  std::uint64_t m_stallFrameCount = 0;
+  std::chrono::steady_clock::time_point m_lastProgress;
+  int m_stallRestarts = 0;
+  QBasicTimer m_stallTimer;
   std::unique_ptr<platform::DeviceMonitor> m_hDevNotify;
   int m_plugListener = -1;
 };

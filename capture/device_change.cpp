@@ -30,12 +30,16 @@ void CaptureSession::OnDeviceChange(int event) {
     ALC_UnInitialize();
     if (attached) return;
 
-    CloseCamera();
-    m_bPowerLineAvailable = false;
-    emit powerLineChanged(m_camera.m_nPowerLineFreq, false);
-    emit cameraGone();
-    RearmStill();
+    TakeCameraAway();
   }
+}
+
+void CaptureSession::TakeCameraAway() {
+  CloseCamera();
+  m_bPowerLineAvailable = false;
+  emit powerLineChanged(m_camera.m_nPowerLineFreq, false);
+  emit cameraGone();
+  RearmStill();
 }
 
 void CaptureSession::RegisterDeviceNotification() {

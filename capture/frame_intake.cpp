@@ -24,6 +24,7 @@ int CaptureSession::FrameCB(std::uint8_t* pixels, int width, int height, int bit
     f.m_pFrameImage.swap(picture);
   }
   picture.reset();  // the frame picture replaced, let go outside the lock
+  m_frameCount.fetch_add(1, std::memory_order_relaxed);
   emit frameReady(width, height);
 
   if (m_bServiceMode) KeepRawFrame(pixels, width, height, bitsPerPixel);

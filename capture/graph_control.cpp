@@ -39,6 +39,14 @@ void CaptureSession::SetPreviewWanted(bool wanted) {
   StartPreview();
 }
 
+bool CaptureSession::Play() {
+  m_graph.m_bPreviewWanted = true;
+  if (!HasCaptureSource()) return OpenFirstCamera() && m_graph.m_bPreviewing;
+  if (m_graph.m_bPreviewing) return true;
+  if (!m_graph.m_bGraphConnected && !ConnectGraph()) return false;
+  return StartPreview();
+}
+
 bool CaptureSession::ConnectGraph() {
   CaptureGraphState& g = m_graph;
   if (g.m_bGraphConnected) return true;
@@ -91,6 +99,10 @@ bool CaptureSession::StartPreview() {
     return false;
   }
   g.m_bPreviewing = true;
+  // The stall watch counts from now.
+  m_stallFrameCount = m_frameCount.load();
+  m_lastProgress = m_clock();
+  m_stallTimer.start(1000, this);
   emit previewStarted();
   return true;
 }
@@ -104,6 +116,7 @@ bool CaptureSession::StopPreview() {
     return false;
   }
   g.m_bPreviewing = false;
+  m_stallTimer.stop();
   emit previewStopped();
   return true;
 }

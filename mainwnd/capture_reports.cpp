@@ -9,6 +9,7 @@
 #include "mainwnd/main_menu.h"
 #include "mainwnd/main_status_bar.h"
 #include "mainwnd/vistrel_dlg.h"
+#include "texts/user_files.h"
 
 namespace {
 constexpr int k50Hz = 1;
@@ -36,6 +37,7 @@ void CVistrelDlg::ConnectSessionReports() {
   connect(s, &CaptureSession::powerLineChanged, this, &CVistrelDlg::OnPowerLineChanged);
   connect(s, &CaptureSession::cameraGone, this, &CVistrelDlg::OnCameraGone);
   connect(s, &CaptureSession::cameraArriving, this, &CVistrelDlg::OnCameraArriving);
+  connect(s, &CaptureSession::cameraStalled, this, &CVistrelDlg::OnCameraStalled);
   // From the camera's threads: called there, and they only hand work over.
   connect(s, &CaptureSession::frameReady, this, &CVistrelDlg::OnFrameReady, Qt::DirectConnection);
   connect(s, &CaptureSession::stillPressed, this, &CVistrelDlg::OnStillPressed, Qt::DirectConnection);
@@ -59,7 +61,14 @@ void CVistrelDlg::OnPowerLineChanged(int frequency, bool available) {
   m_menu->Enable(cmd::ID_60HZ, available);
 }
 
-void CVistrelDlg::OnCameraGone() { GreyResolutions(m_menu->ResolutionMenu()); }
+void CVistrelDlg::OnCameraGone() {
+  GreyResolutions(m_menu->ResolutionMenu());
+  // A recording ends with its camera: the file is finished now, playable, rather than
+  // filled with one frozen picture until the camera comes back.
+  StopRecording();
+}
+
+void CVistrelDlg::OnCameraStalled() { m_wndStatusBar->SetPaneText(2, m_files.UiText(Txt::Msg_STALLED)); }
 
 void CVistrelDlg::OnCameraArriving() {
   // As at start-up: the capture folder may have been changed meanwhile by hand.

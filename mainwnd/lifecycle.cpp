@@ -80,7 +80,7 @@ bool CVistrelDlg::DestroyWindow() {
   if (!m_bInitialised) return true;
 
   // A recording in progress is finished first, so closing never loses it.
-  if (m_recording->Stop()) ShowRecordingStopped();
+  StopRecording();
 
   m_session->CloseCamera();
   // No frame comes now; the display worker finishes before anything it reads goes.

@@ -6,6 +6,7 @@
 #include "mainwnd/main_status_bar.h"
 #include "mainwnd/main_toolbar.h"
 #include "mainwnd/vistrel_dlg.h"
+#include "media/capture_folder.h"
 #include "media/snapshot.h"
 #include "texts/user_files.h"
 
@@ -18,20 +19,29 @@ constexpr int kRecordingIcon = 156;
 bool CVistrelDlg::IsRecording() const { return m_recording->IsRecording(); }
 
 void CVistrelDlg::ToggleRecording() {
-  if (!m_session->HasFramePicture() || !m_session->HasCaptureSource() || !m_session->m_graph.m_bPreviewing) return;
-  const bool start = !m_recording->IsRecording();
-  if (start) {
-    const bool started =
-        m_recording->Start(CaptureFileBase(m_strFileFolder, m_localTime()) + QStringLiteral(".mpeg"));
-    (void)started;  // none was running: it starts
-    m_wndToolBar->ReplacePicture(kRecordPicture, kRecordingIcon);
-  } else {
-    const bool stopped = m_recording->Stop();
-    (void)stopped;  // one was running: it is finished now
-    ShowRecordingStopped();
+  // A recording can always be stopped, frozen or with the camera gone; one starts only
+  // on a running picture.
+  if (m_recording->IsRecording()) {
+    StopRecording();
+    return;
   }
+  if (!m_session->HasFramePicture() || !m_session->HasCaptureSource() || !m_session->m_graph.m_bPreviewing) return;
+  // As for snapshots, a missing capture folder is made, one level only (a fresh account
+  // has no pictures folder yet).
+  const bool folder = EnsureCaptureFolder(m_strFileFolder);
+  (void)folder;  // a folder that cannot be made shows as a file that cannot be made
+  const bool started = m_recording->Start(CaptureFileBase(m_strFileFolder, m_localTime()) + QStringLiteral(".mpeg"));
+  (void)started;  // none was running: it starts
+  m_wndToolBar->ReplacePicture(kRecordPicture, kRecordingIcon);
   m_wndToolBar->update();
-  m_menu->Check(cmd::ID_RECORD, start);
+  m_menu->Check(cmd::ID_RECORD, true);
+}
+
+void CVistrelDlg::StopRecording() {
+  if (!m_recording->Stop()) return;
+  ShowRecordingStopped();
+  m_wndToolBar->update();
+  m_menu->Check(cmd::ID_RECORD, false);
 }
 
 void CVistrelDlg::ShowRecordingStopped() {
@@ -43,7 +53,8 @@ void CVistrelDlg::ShowRecordingStopped() {
 void CVistrelDlg::OnRecordingOpened() { m_wndToolBar->ReplacePicture(kRecordPicture, kRecordingIcon); }
 
 void CVistrelDlg::OnRecordingFailed() {
-  m_files.UiText(Txt::Msg_NOVIDEO);
+  // Said where the user looks, as a failed snapshot is.
+  m_wndStatusBar->SetPaneText(2, m_files.UiText(Txt::Msg_NOVIDEO));
   m_wndToolBar->ReplacePicture(kRecordPicture, kIdleIcon);
   // The menu no longer marks a recording that is not running.
   m_menu->Check(cmd::ID_RECORD, false);

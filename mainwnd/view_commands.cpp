@@ -24,8 +24,12 @@ void CVistrelDlg::ShowZoom() {
 
 void CVistrelDlg::OnPlay() {
   if (!m_session->CameraRuns()) {
-    const bool opened = m_session->OpenFirstCamera();
-    (void)opened;  // no camera: nothing to play
+    // Whatever stopped the picture, Play brings it back when a camera can give it.
+    const bool live = m_session->Play();
+    (void)live;  // the Play picture and mark follow what runs
+    RefreshPlayPicture();
+    m_menu->Check(cmd::ID_PLAY, !m_session->m_graph.m_bPreviewWanted);
+    ApplyWindowTexts();
     return;
   }
   const bool wanted = !m_session->m_graph.m_bPreviewWanted;

@@ -124,6 +124,7 @@ class CVistrelDlg : public QDialog {
   void OnPowerLineChanged(int frequency, bool available);
   void OnCameraGone();
   void OnCameraArriving();
+  void OnCameraStalled();
   void OnFrameReady(int width, int height);  // streaming thread
   void OnStillPressed();                     // still thread
   // What the recording reports (its signals).
@@ -145,6 +146,8 @@ class CVistrelDlg : public QDialog {
   void ShowResolutionAndZoom();
   void ShowZoom();
   void ToggleMirror(std::atomic<int>& flag, int id);
+  // Ends a recording that runs and shows that it ended.
+  void StopRecording();
   void ShowRecordingStopped();
 
   UserFiles& m_files;

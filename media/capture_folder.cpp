@@ -13,6 +13,11 @@ QString LoadCaptureFolder(const QString& settingPath) {
   return folder;
 }
 
+bool EnsureCaptureFolder(const QString& folder) {
+  if (platform::shell::IsDirectory(folder)) return true;
+  return platform::shell::CreateDirectory(folder);
+}
+
 bool StoreCaptureFolder(const QString& settingPath, const QString& folder) {
   return profile::writeString(settingPath, settings::kPathSection, settings::kFileFolderKey, folder);
 }

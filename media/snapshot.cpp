@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "outside/ximage.h"
-#include "platform/shell/shell.h"
+#include "media/capture_folder.h"
 
 namespace {
 constexpr float kJpegQuality = 90.0f;
@@ -18,10 +18,8 @@ QString CaptureFileBase(const QString& folder, const QDateTime& time) {
 
 std::optional<QString> SaveSnapshot(const CxImage& picture, const QString& folder, const QDateTime& time) {
   if (!picture.IsValid()) return std::nullopt;
-  if (!platform::shell::IsDirectory(folder)) {
-    const bool made = platform::shell::CreateDirectory(folder);
-    (void)made;  // a folder that cannot be made shows as a failed save below
-  }
+  const bool made = EnsureCaptureFolder(folder);
+  (void)made;  // a folder that cannot be made shows as a failed save below
   const QString base = CaptureFileBase(folder, time);
   QString file = base + QStringLiteral(".jpg");
   for (int n = 2; QFileInfo::exists(file); ++n) file = base + QStringLiteral("_%1.jpg").arg(n);

@@ -107,6 +107,7 @@ enum class Txt {
   Msg_NOSTOPPREVIEW,
   Msg_NOVIDEO,
   Msg_SNAPFAILED,
+  Msg_STALLED,
   Count
 };
 
@@ -205,6 +206,7 @@ inline constexpr std::array<UiTextKey, static_cast<int>(Txt::Count)> kUiTextTabl
     {"WndMessage", "NOSTOPPREVIEW", u8"不能停止预览"},  // Msg_NOSTOPPREVIEW
     {"WndMessage", "NOVIDEO", u8"视频创建失败"},  // Msg_NOVIDEO
     {"WndMessage", "SNAPFAILED", u8"拍照保存失败"},  // Msg_SNAPFAILED: shown when a snapshot could not be written
+    {"WndMessage", "STALLED", u8"相机没有图像输出，已停止"},  // Msg_STALLED: the camera sent no frame through its restarts
 }};
 
 inline const UiTextKey& TextKeyOf(Txt t) { return kUiTextTable[static_cast<int>(t)]; }

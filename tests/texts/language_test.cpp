@@ -30,8 +30,9 @@ TEST(TextTable, HoldsEveryLookupOnceWithItsSection) {
     seen.insert(id);
     EXPECT_FALSE(DefaultTextOf(static_cast<Txt>(&k - kUiTextTable.data())).isEmpty()) << id.toStdString();
   }
-  // 90 lookups and the snapshot failure text; NOSUPPORT is one key with two defaults.
-  EXPECT_EQ(seen.size() + 1, 91);
+  // 90 lookups and the texts of a failed snapshot and of a stalled camera; NOSUPPORT is
+  // one key with two defaults.
+  EXPECT_EQ(seen.size() + 1, 92);
   EXPECT_EQ(nosupport, 2);
   EXPECT_EQ(DefaultTextOf(Txt::Mask_MASKENABLE), QString::fromUtf8("边缘罩") + QChar(0x3000) + QString::fromUtf8("开启"));
   EXPECT_EQ(DefaultTextOf(Txt::About_SOFTNAME), QString("Vistrel") + QChar(0x3000) + QString::fromUtf8("V1.0版"));
