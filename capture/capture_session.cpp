@@ -11,10 +11,6 @@ CaptureSession::~CaptureSession() {
   UnregisterDeviceNotification();
 }
 
-bool CaptureSession::OpenFirstCamera() {
-  if (m_cameras.FindCameras() == 0) return false;
-  return SelectCamera(m_cameras.m_pCameraMonikers[0]);
-}
 
 
 void CaptureSession::ReleasePictures() {

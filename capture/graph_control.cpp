@@ -39,6 +39,11 @@ void CaptureSession::SetPreviewWanted(bool wanted) {
   StartPreview();
 }
 
+bool CaptureSession::OpenFirstCamera() {
+  if (m_cameras.FindCameras() == 0) return false;
+  return SelectCamera(m_cameras.m_pCameraMonikers[0]);
+}
+
 bool CaptureSession::Play() {
   m_graph.m_bPreviewWanted = true;
   if (!HasCaptureSource()) return OpenFirstCamera() && m_graph.m_bPreviewing;
