@@ -1,17 +1,6 @@
+// The session's pictures: the frame, raw and shown pictures, each taken or swapped under
+// the frame lock.
 #include "capture/capture_session.h"
-
-#include "capture/camera_discovery.h"
-#include "platform/usb/device_monitor.h"
-
-CaptureSession::CaptureSession(CameraDiscovery& cameras, const UserFiles& texts, bool serviceMode)
-    : m_cameras(cameras), m_texts(texts), m_bServiceMode(serviceMode) {}
-
-CaptureSession::~CaptureSession() {
-  CloseCamera();
-  UnregisterDeviceNotification();
-}
-
-
 
 void CaptureSession::ReleasePictures() {
   std::shared_ptr<const CxImage> frame, raw, shown;
