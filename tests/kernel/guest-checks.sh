@@ -47,9 +47,7 @@ run() {  # run <name> <command...>: one check
 run camera-appears appeared
 [[ $failed == 0 ]] || only_camera=1
 export VISTREL_TEST_CAMERA_STATE=/run/vistrel-camera VISTREL_BINARY=$build/vistrel
-# The checks (and the program they start) run on the first processor, beside the
-# camera's real-time control thread; see uvc_gadget.h.
-checks="taskset -c 0 $build/tests/kernel/kernel-guest-checks"
+checks="$build/tests/kernel/kernel-guest-checks"
 if [[ -z ${only_camera:-} ]]; then
 run discovery $checks --gtest_filter='Kernel.Discovery*'
 run capabilities $checks --gtest_filter='Kernel.Capabilities*'
@@ -61,7 +59,7 @@ run whole-program $checks --gtest_filter='Kernel.TheProgram*'
 # The test against a real device, which every other machine skips, must run here.
 real_device() {
   local out
-  out=$(taskset -c 0 "$build/tests/tests_platform_graph_v4l2" --gtest_filter='V4l2RealDevice.*' 2>&1)
+  out=$("$build/tests/tests_platform_graph_v4l2" --gtest_filter='V4l2RealDevice.*' 2>&1)
   local status=$?
   echo "$out"
   [[ $status == 0 ]] && ! grep -q '^\[  SKIPPED \]' <<<"$out"

@@ -164,16 +164,12 @@ void UvcGadget::PressButton() {
 }
 
 void UvcGadget::Ep0Loop() {
-  // Real-time on the first processor, where the guest runs the host's side of the
-  // camera: once the host's request has woken this thread, the host cannot send the
-  // next one before this thread has taken the request and its data.
+  // Real-time on the guest's only processor: once the host's request has woken this
+  // thread, the host cannot send the next one before this thread has taken the request
+  // and its data (see uvc_gadget.h).
   sched_param priority{};
   priority.sched_priority = 50;
   if (::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &priority) != 0) m_log("control thread not real-time");
-  cpu_set_t first;
-  CPU_ZERO(&first);
-  CPU_SET(0, &first);
-  if (::pthread_setaffinity_np(::pthread_self(), sizeof first, &first) != 0) m_log("control thread not pinned");
   for (;;) {
     pollfd fds[2] = {{m_stopFd, POLLIN, 0}, {m_ep0, POLLIN, 0}};
     if (::poll(fds, 2, -1) < 0) {

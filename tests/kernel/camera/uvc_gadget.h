@@ -9,8 +9,11 @@
 // stream (the write is interrupted and the new stream begins) or the device goes.
 //
 // gadgetfs completes the data stage of a host-to-device request before the device has
-// read it, and drops that data when the host's next request arrives first; the
-// control thread therefore runs at real-time priority and never waits on the others.
+// read it, and drops that data when the host's next request arrives first (the host
+// then waits five seconds for an answer that never comes). The guest therefore has a
+// single processor and the control thread runs at real-time priority: the data stage
+// ends in the controller's timer, the control thread runs next and takes the request
+// and its data before the host's thread, which the same stage woke, can send another.
 #pragma once
 
 #include <atomic>
