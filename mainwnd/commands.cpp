@@ -74,6 +74,12 @@ void CVistrelDlg::OnCommand(int id) {
       // Without service mode the Property button toggles automatic exposure.
       if (!m_bServiceMode) OnExposureToggle();
       break;
+    case cmd::ID_SAVEPARAM:
+      if (m_bServiceMode) OnSaveParams();
+      break;
+    case cmd::ID_RESTORE:
+      if (m_bServiceMode) OnRestoreParams();
+      break;
     default:
       if (cmd::IsYuvResolution(id) || cmd::IsMjpgResolution(id)) OnResolution(id);
       // Move, Save and Restore belong to the service-mode windows and the flash store.

@@ -81,6 +81,9 @@ bool CVistrelDlg::DestroyWindow() {
 
   // A recording in progress is finished first, so closing never loses it.
   StopRecording();
+  // Outside service mode the camera's basic parameters go back to its flash.
+  WriteParamsAtClose();
+  m_timer3.stop();
 
   m_session->CloseCamera();
   // No frame comes now; the display worker finishes before anything it reads goes.

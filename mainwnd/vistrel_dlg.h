@@ -4,6 +4,7 @@
 // Its member functions live in this folder, one file per concern.
 #pragma once
 
+#include <QBasicTimer>
 #include <QDateTime>
 #include <QDialog>
 #include <QEvent>
@@ -31,6 +32,7 @@ class OverlayPicture;
 class QMenu;
 class UserFiles;
 struct ResolutionModel;
+struct FlashParams;
 
 class CVistrelDlg : public QDialog {
   Q_OBJECT
@@ -79,6 +81,9 @@ class CVistrelDlg : public QDialog {
   void OnExposureToggle();
   void OnCaptureFolder();
   void OnResolution(int id);
+  // The camera's flash: Save and Restore (service mode).
+  void OnSaveParams();
+  void OnRestoreParams();
 
   // Snapshots and recording.
   void TakeSnapshot();
@@ -110,6 +115,7 @@ class CVistrelDlg : public QDialog {
 
  protected:
   bool event(QEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -146,6 +152,14 @@ class CVistrelDlg : public QDialog {
   void ShowResolutionAndZoom();
   void ShowZoom();
   void ToggleMirror(std::atomic<int>& flag, int id);
+  // The members the camera's flash feeds.
+  FlashParams FlashMembers() const;
+  // The close-time write of the flash outside service mode.
+  void WriteParamsAtClose();
+  // What a graph build read from the flash, shown.
+  void OnParametersRead();
+  // Normal mode: the Property button shows which way it would switch the exposure.
+  void ShowExposurePicture();
   // Ends a recording that runs and shows that it ended.
   void StopRecording();
   void ShowRecordingStopped();
@@ -163,6 +177,7 @@ class CVistrelDlg : public QDialog {
   mutable std::mutex m_overlayLock;  // guards m_overlayPicture only; never held with the frame lock
   std::shared_ptr<const OverlayPicture> m_overlayPicture;
   PicturePool m_pictures;  // the display worker's pictures to compose into
+  QBasicTimer m_timer3;    // after Save and Restore, 2000 ms; it only stops itself
   int m_nOuterWidth = 0;   // the window's width as the resolution last set it
   bool m_bInitialised = false;
   bool m_bShutDown = false;
