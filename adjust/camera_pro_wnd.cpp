@@ -282,7 +282,7 @@ void CCameraProWnd::OnSliderReport(Row row) {
   if (value != m_lastSent[row]) {
     m_lastSent[row] = value;
     // White balance goes as manual whatever its box shows; gain with its box's mode.
-    SetProperty(row, value, row == Gain ? FlagOf(m_bGainAuto) : VideoProcAmp_Flags_Manual);
+    SetProperty(row, value, row == Gain ? FlagOf(m_bGainAuto) : long{VideoProcAmp_Flags_Manual});
     m_btnApply->setEnabled(true);
   }
   m_rows[row].value->setText(QString::number(value));
@@ -357,7 +357,7 @@ void CCameraProWnd::OnApply() {
   auto get = [this](long property, int& member, bool* automatic) {
     if (!m_camera.procAmp) return;
     long value = member;
-    long flags = automatic ? FlagOf(*automatic) : VideoProcAmp_Flags_Manual;
+    long flags = automatic ? FlagOf(*automatic) : long{VideoProcAmp_Flags_Manual};
     if (FAILED(m_camera.procAmp->Get(property, &value, &flags))) return;
     member = ToInt(value);
     if (automatic) *automatic = flags != VideoProcAmp_Flags_Manual;
