@@ -39,6 +39,7 @@ void CVistrelDlg::ConnectSessionReports() {
   connect(s, &CaptureSession::powerLineChanged, this, &CVistrelDlg::OnPowerLineChanged);
   connect(s, &CaptureSession::cameraGone, this, &CVistrelDlg::OnCameraGone);
   connect(s, &CaptureSession::cameraArriving, this, &CVistrelDlg::OnCameraArriving);
+  connect(s, &CaptureSession::cameraArrived, this, &CVistrelDlg::OnCameraArrived);
   connect(s, &CaptureSession::cameraStalled, this, &CVistrelDlg::OnCameraStalled);
   // From the camera's threads: called there, and they only hand work over.
   connect(s, &CaptureSession::frameReady, this, &CVistrelDlg::OnFrameReady, Qt::DirectConnection);

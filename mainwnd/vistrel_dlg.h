@@ -29,6 +29,7 @@ class MainMenu;
 class MainStatusBar;
 class MainToolBar;
 class OverlayPicture;
+class CMoveWnd;
 class QMenu;
 class UserFiles;
 struct ResolutionModel;
@@ -84,6 +85,9 @@ class CVistrelDlg : public QDialog {
   // The camera's flash: Save and Restore (service mode).
   void OnSaveParams();
   void OnRestoreParams();
+  // The service windows: camera properties and pan and zoom.
+  void OnCameraProperties();
+  void OnMove();
 
   // Snapshots and recording.
   void TakeSnapshot();
@@ -130,6 +134,7 @@ class CVistrelDlg : public QDialog {
   void OnPowerLineChanged(int frequency, bool available);
   void OnCameraGone();
   void OnCameraArriving();
+  void OnCameraArrived();
   void OnCameraStalled();
   void OnFrameReady(int width, int height);  // streaming thread
   void OnStillPressed();                     // still thread
@@ -178,6 +183,8 @@ class CVistrelDlg : public QDialog {
   std::shared_ptr<const OverlayPicture> m_overlayPicture;
   PicturePool m_pictures;  // the display worker's pictures to compose into
   QBasicTimer m_timer3;    // after Save and Restore, 2000 ms; it only stops itself
+  std::unique_ptr<CMoveWnd> m_pMoveWnd;  // the pan and zoom window, once opened
+  bool m_bMoveWndShown = false;          // set when it was opened; never cleared
   int m_nOuterWidth = 0;   // the window's width as the resolution last set it
   bool m_bInitialised = false;
   bool m_bShutDown = false;

@@ -155,11 +155,11 @@ TEST_F(CaptureGraph, StoredMjpgFormatCountsPastTheYuvList) {
 
 TEST_F(CaptureGraph, PanCentreFollowsTheChosenFormat) {
   CreateWithCamera();
-  WriteCameraFlash(0x1C0E, {0x00, 50, 0});    // pan offset x 0.5
-  WriteCameraFlash(0x1C11, {0xFF, 0xE7, 0});  // pan offset y -0.25
+  WriteCameraFlash(0x1C0E, {0x00, 50, 0});  // pan offset x 0.5
+  WriteCameraFlash(0x1C11, {0x00, 25, 0});  // pan offset y 0.25
   ASSERT_TRUE(session->OpenFirstCamera());
   EXPECT_EQ(session->m_view.m_nPanX, 480);  // (0.5 + 1) × 640 × 0.5
-  EXPECT_EQ(session->m_view.m_nPanY, 300);  // 480 − (−0.25 + 1) × 480 × 0.5
+  EXPECT_EQ(session->m_view.m_nPanY, 180);  // 480 − (0.25 + 1) × 480 × 0.5
 }
 
 TEST_F(CaptureGraph, PowerLineIsSentOnlyOnceAFrameHasArrived) {
