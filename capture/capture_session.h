@@ -53,6 +53,10 @@ class CaptureSession final : public QObject, public CBCLS, public ISampleGrabber
   bool OpenFirstCamera();
   // Takes the graph down (the last pictures stay).
   void CloseCamera();
+  // Searches again and builds the graph on the first camera found, as a newly arrived
+  // camera is built (the flash read anew). Without a camera nothing is built and the
+  // window keeps showing that none is there.
+  void RebuildOnFirstCamera();
   // Forgets the frame, raw and shown pictures.
   void ReleasePictures();
 
@@ -134,6 +138,9 @@ class CaptureSession final : public QObject, public CBCLS, public ISampleGrabber
   void previewStarted();
   // UI thread: the preview stopped.
   void previewStopped();
+  // UI thread: a graph build read the camera's flash: the view, overlay and camera
+  // settings may all have changed.
+  void parametersRead();
   // UI thread: the resolution lists were made anew (their mark included).
   void resolutionListsChanged(const ResolutionModel& model);
   // UI thread: only the marked entry changed.
@@ -145,6 +152,9 @@ class CaptureSession final : public QObject, public CBCLS, public ISampleGrabber
   void cameraGone();
   // UI thread: a camera arrived and the graph is about to be built on it.
   void cameraArriving();
+  // UI thread: a camera that arrived (or was searched for again) was built; its
+  // preview runs when it could be started.
+  void cameraArrived();
   // UI thread: the camera sent no frame through its restarts and now counts as removed
   // (cameraGone came just before).
   void cameraStalled();
@@ -159,6 +169,9 @@ class CaptureSession final : public QObject, public CBCLS, public ISampleGrabber
  private:
   // The camera taken down as when it is unplugged: the lists and the frequency greyed.
   void TakeCameraAway();
+  // The first camera of a new search built as an arrived one, between cameraArriving
+  // and cameraArrived.
+  void BuildArrivedCamera();
   bool BuildGraphFilters();
   void BuildResolutionLists();
   void SelectStoredFormat();

@@ -14,10 +14,7 @@ void CaptureSession::OnDeviceChange(int event) {
     if (m_cameras.FindCameras() == 0) return;
     CloseCamera();
     if (m_cameras.FindCameras() == 0) return;
-    emit cameraArriving();
-    RearmStill();
-    const bool selected = SelectCamera(m_cameras.m_pCameraMonikers[0]);
-    (void)selected;  // a camera that fails to start shows as a graph without a preview
+    BuildArrivedCamera();
     return;
   }
 
@@ -32,6 +29,14 @@ void CaptureSession::OnDeviceChange(int event) {
 
     TakeCameraAway();
   }
+}
+
+void CaptureSession::BuildArrivedCamera() {
+  emit cameraArriving();
+  RearmStill();
+  const bool selected = SelectCamera(m_cameras.m_pCameraMonikers[0]);
+  (void)selected;  // a camera that fails to start shows as a graph without a preview
+  emit cameraArrived();
 }
 
 void CaptureSession::TakeCameraAway() {

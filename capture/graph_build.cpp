@@ -6,6 +6,7 @@
 #include "capture/camera_discovery.h"
 #include "texts/user_files.h"
 #include "capture/capture_session.h"
+#include "flash/param_store.h"
 #include "platform/graph/com_factory.h"
 #include "platform/graph/media_format.h"
 
@@ -46,6 +47,12 @@ bool CaptureSession::BuildGraph() {
     ReleaseGraph();
     return false;
   }
+
+  // What the camera's flash keeps rules from here on: the format, the view and the
+  // overlays, and the camera's own settings (pushed to it, or taken from it).
+  ReadCameraParams(FlashParams{m_graph.m_nFormatIndex, m_graph.m_bFormatMjpg, m_view, m_overlay, m_camera},
+                   CameraProperties::Of(m_graph.m_pSourceFilter), m_bServiceMode);
+  emit parametersRead();
 
   std::shared_ptr<IAMStreamConfig> config;
   const std::shared_ptr<IBaseFilter>& source = m_graph.m_pSourceFilter;

@@ -8,6 +8,7 @@
 #include "mainwnd/command_ids.h"
 #include "mainwnd/main_menu.h"
 #include "mainwnd/main_status_bar.h"
+#include "mainwnd/main_toolbar.h"
 #include "mainwnd/vistrel_dlg.h"
 #include "texts/user_files.h"
 
@@ -32,11 +33,13 @@ void CVistrelDlg::ConnectSessionReports() {
   connect(s, &CaptureSession::previewStarting, this, &CVistrelDlg::OnPreviewStarting);
   connect(s, &CaptureSession::previewStarted, this, &CVistrelDlg::OnPreviewStarted);
   connect(s, &CaptureSession::previewStopped, this, &CVistrelDlg::OnPreviewStopped);
+  connect(s, &CaptureSession::parametersRead, this, &CVistrelDlg::OnParametersRead);
   connect(s, &CaptureSession::resolutionListsChanged, this, &CVistrelDlg::OnResolutionListsChanged);
   connect(s, &CaptureSession::resolutionMarked, this, &CVistrelDlg::OnResolutionMarked);
   connect(s, &CaptureSession::powerLineChanged, this, &CVistrelDlg::OnPowerLineChanged);
   connect(s, &CaptureSession::cameraGone, this, &CVistrelDlg::OnCameraGone);
   connect(s, &CaptureSession::cameraArriving, this, &CVistrelDlg::OnCameraArriving);
+  connect(s, &CaptureSession::cameraArrived, this, &CVistrelDlg::OnCameraArrived);
   connect(s, &CaptureSession::cameraStalled, this, &CVistrelDlg::OnCameraStalled);
   // From the camera's threads: called there, and they only hand work over.
   connect(s, &CaptureSession::frameReady, this, &CVistrelDlg::OnFrameReady, Qt::DirectConnection);
@@ -53,6 +56,14 @@ void CVistrelDlg::OnPreviewStarted() {
 }
 
 void CVistrelDlg::OnPreviewStopped() { RefreshPlayPicture(); }
+
+void CVistrelDlg::OnParametersRead() {
+  // The flash may have brought another zoom and another exposure mode.
+  m_wndToolBar->EnableButton(cmd::ID_ZOOMOUT, m_session->m_view.m_fZoom > 1.0f);
+  RefreshZoomPictures();
+  ShowZoom();
+  ShowExposurePicture();
+}
 
 void CVistrelDlg::OnPowerLineChanged(int frequency, bool available) {
   m_menu->Check(cmd::ID_50HZ, frequency == k50Hz);

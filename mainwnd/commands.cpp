@@ -72,11 +72,22 @@ void CVistrelDlg::OnCommand(int id) {
       break;
     case cmd::ID_PROPERTY:
       // Without service mode the Property button toggles automatic exposure.
-      if (!m_bServiceMode) OnExposureToggle();
+      if (m_bServiceMode)
+        OnCameraProperties();
+      else
+        OnExposureToggle();
+      break;
+    case cmd::ID_MOVE:
+      if (m_bServiceMode) OnMove();
+      break;
+    case cmd::ID_SAVEPARAM:
+      if (m_bServiceMode) OnSaveParams();
+      break;
+    case cmd::ID_RESTORE:
+      if (m_bServiceMode) OnRestoreParams();
       break;
     default:
       if (cmd::IsYuvResolution(id) || cmd::IsMjpgResolution(id)) OnResolution(id);
-      // Move, Save and Restore belong to the service-mode windows and the flash store.
       break;
   }
 }

@@ -3,6 +3,7 @@
 #include <QMenu>
 #include <QVBoxLayout>
 
+#include "adjust/move_wnd.h"
 #include "capture/capture_session.h"
 #include "mainwnd/command_ids.h"
 #include "mainwnd/main_menu.h"
@@ -81,6 +82,11 @@ bool CVistrelDlg::DestroyWindow() {
 
   // A recording in progress is finished first, so closing never loses it.
   StopRecording();
+  // Outside service mode the camera's basic parameters go back to its flash.
+  WriteParamsAtClose();
+  m_timer3.stop();
+  // The pan window reads the session's pictures; it goes before they do.
+  m_pMoveWnd.reset();
 
   m_session->CloseCamera();
   // No frame comes now; the display worker finishes before anything it reads goes.

@@ -26,8 +26,13 @@ void CVistrelDlg::SetUpMenusAndToolbar() {
     m_menu->RemoveItem(cmd::ID_SAVEPARAM);
     m_menu->RemoveItem(cmd::ID_MOVE);
     m_menu->RemoveItem(cmd::ID_PROPERTY);
-    m_wndToolBar->ReplacePicture(kPropertyPicture,
-                                 m_session->m_camera.m_bExposureAuto ? kAutoExposureIcon : kManualExposureIcon);
+    ShowExposurePicture();
   }
   ApplyWindowTexts();
+}
+
+void CVistrelDlg::ShowExposurePicture() {
+  if (m_bServiceMode) return;  // the Property button opens the property window there
+  m_wndToolBar->ReplacePicture(kPropertyPicture,
+                               m_session->m_camera.m_bExposureAuto ? kAutoExposureIcon : kManualExposureIcon);
 }

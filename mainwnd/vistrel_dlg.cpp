@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
+#include "adjust/move_wnd.h"  // the pan window the window owns
 #include "capture/capture_session.h"
 #include "mainwnd/main_menu.h"
 #include "mainwnd/video_view.h"

@@ -4,6 +4,7 @@
 // Its member functions live in this folder, one file per concern.
 #pragma once
 
+#include <QBasicTimer>
 #include <QDateTime>
 #include <QDialog>
 #include <QEvent>
@@ -28,9 +29,11 @@ class MainMenu;
 class MainStatusBar;
 class MainToolBar;
 class OverlayPicture;
+class CMoveWnd;
 class QMenu;
 class UserFiles;
 struct ResolutionModel;
+struct FlashParams;
 
 class CVistrelDlg : public QDialog {
   Q_OBJECT
@@ -79,6 +82,12 @@ class CVistrelDlg : public QDialog {
   void OnExposureToggle();
   void OnCaptureFolder();
   void OnResolution(int id);
+  // The camera's flash: Save and Restore (service mode).
+  void OnSaveParams();
+  void OnRestoreParams();
+  // The service windows: camera properties and pan and zoom.
+  void OnCameraProperties();
+  void OnMove();
 
   // Snapshots and recording.
   void TakeSnapshot();
@@ -110,6 +119,7 @@ class CVistrelDlg : public QDialog {
 
  protected:
   bool event(QEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
@@ -124,6 +134,7 @@ class CVistrelDlg : public QDialog {
   void OnPowerLineChanged(int frequency, bool available);
   void OnCameraGone();
   void OnCameraArriving();
+  void OnCameraArrived();
   void OnCameraStalled();
   void OnFrameReady(int width, int height);  // streaming thread
   void OnStillPressed();                     // still thread
@@ -146,6 +157,14 @@ class CVistrelDlg : public QDialog {
   void ShowResolutionAndZoom();
   void ShowZoom();
   void ToggleMirror(std::atomic<int>& flag, int id);
+  // The members the camera's flash feeds.
+  FlashParams FlashMembers() const;
+  // The close-time write of the flash outside service mode.
+  void WriteParamsAtClose();
+  // What a graph build read from the flash, shown.
+  void OnParametersRead();
+  // Normal mode: the Property button shows which way it would switch the exposure.
+  void ShowExposurePicture();
   // Ends a recording that runs and shows that it ended.
   void StopRecording();
   void ShowRecordingStopped();
@@ -163,6 +182,9 @@ class CVistrelDlg : public QDialog {
   mutable std::mutex m_overlayLock;  // guards m_overlayPicture only; never held with the frame lock
   std::shared_ptr<const OverlayPicture> m_overlayPicture;
   PicturePool m_pictures;  // the display worker's pictures to compose into
+  QBasicTimer m_timer3;    // after Save and Restore, 2000 ms; it only stops itself
+  std::unique_ptr<CMoveWnd> m_pMoveWnd;  // the pan and zoom window, once opened
+  bool m_bMoveWndShown = false;          // set when it was opened; never cleared
   int m_nOuterWidth = 0;   // the window's width as the resolution last set it
   bool m_bInitialised = false;
   bool m_bShutDown = false;

@@ -108,6 +108,8 @@ enum class Txt {
   Msg_NOVIDEO,
   Msg_SNAPFAILED,
   Msg_STALLED,
+  Msg_STOREFAILED,
+  Msg_RESTOREFAILED,
   Count
 };
 
@@ -207,6 +209,8 @@ inline constexpr std::array<UiTextKey, static_cast<int>(Txt::Count)> kUiTextTabl
     {"WndMessage", "NOVIDEO", u8"视频创建失败"},  // Msg_NOVIDEO
     {"WndMessage", "SNAPFAILED", u8"拍照保存失败"},  // Msg_SNAPFAILED: shown when a snapshot could not be written
     {"WndMessage", "STALLED", u8"相机没有图像输出，已停止"},  // Msg_STALLED: the camera sent no frame through its restarts
+    {"WndMessage", "STOREFAILED", u8"保存参数失败"},  // Msg_STOREFAILED: Save could not write the camera's flash
+    {"WndMessage", "RESTOREFAILED", u8"参数恢复失败"},  // Msg_RESTOREFAILED: Restore could not write the camera's flash
 }};
 
 inline const UiTextKey& TextKeyOf(Txt t) { return kUiTextTable[static_cast<int>(t)]; }

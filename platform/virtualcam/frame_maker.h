@@ -17,6 +17,8 @@ class FrameMaker {
 
   // The frame's bytes stay valid until the next Make.
   bool Make(const Capability& format, std::uint64_t frameNumber, const ToneTables& tables);
+  void SetFieldShift(double x, double y) { m_painter.SetFieldShift(x, y); }
+  void SetCounter(bool on) { m_painter.SetCounter(on); }
   const std::uint8_t* Data() const { return m_data; }
   std::size_t Size() const { return m_size; }
 

@@ -38,8 +38,8 @@ bool FramePainter::Prepare(int width, int height) {
   m_u.clear();
   m_v.clear();
 
-  const double cx = width / 2.0;
-  const double cy = height / 2.0;
+  const double cx = width / 2.0 + m_shiftX * height;
+  const double cy = height / 2.0 + m_shiftY * height;
   const double radius = kFieldDiameter * height / 2.0;
   for (int y = 0; y < height; ++y) {
     const double dy = y + 0.5 - cy;
@@ -71,6 +71,12 @@ bool FramePainter::Prepare(int width, int height) {
     }
   }
   return true;
+}
+
+void FramePainter::SetFieldShift(double x, double y) {
+  m_shiftX = x;
+  m_shiftY = y;
+  m_width = m_height = 0;  // the tables are made again at the next Prepare
 }
 
 int FramePainter::BandOfRow(int y, std::uint64_t frameNumber) const {
@@ -122,7 +128,7 @@ __attribute__((no_sanitize("thread"))) void FramePainter::Paint(std::uint64_t fr
       v[j * kChromaStep] = vTable[index];
     }
   }
-  DrawCounter(target, frameNumber);
+  if (m_counter) DrawCounter(target, frameNumber);
 }
 
 void FramePainter::PaintYuyv(std::uint64_t frameNumber, const ToneTables& tables, std::uint8_t* out) {

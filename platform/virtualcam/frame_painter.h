@@ -22,6 +22,10 @@ class FramePainter {
 
   // Precomputes the tables for a size (nothing when the size is unchanged).
   bool Prepare(int width, int height);
+  // Moves the field's centre from the frame's centre, in fractions of the frame height.
+  void SetFieldShift(double x, double y);
+  // Whether the frame number is drawn in the top-left corner (it is by default).
+  void SetCounter(bool on) { m_counter = on; }
 
   // Paints into width * height * 2 bytes of YUYV.
   void PaintYuyv(std::uint64_t frameNumber, const ToneTables& tables, std::uint8_t* out);
@@ -42,6 +46,9 @@ class FramePainter {
 
   int m_width = 0;
   int m_height = 0;
+  double m_shiftX = 0.0;
+  double m_shiftY = 0.0;
+  bool m_counter = true;
   std::vector<std::uint8_t> m_sceneLuma;   // per pixel
   std::vector<std::uint8_t> m_angle;       // per pixel inside the field, 256 steps a turn
   std::vector<std::uint8_t> m_ring;        // per chroma sample: ToneTables class

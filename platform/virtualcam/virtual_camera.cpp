@@ -33,6 +33,10 @@ class VirtualCamera::Impl {
         refuseGet(options.refuseGet),
         framesPerSecond(options.framesPerSecond) {
     flash.SetFailingReads(options.failingFlashReads);
+    streamMaker.SetFieldShift(options.fieldShiftX, options.fieldShiftY);
+    renderMaker.SetFieldShift(options.fieldShiftX, options.fieldShiftY);
+    streamMaker.SetCounter(options.frameCounter);
+    renderMaker.SetCounter(options.frameCounter);
   }
 
   // Fills frame from the stream's own maker: one frame of the run's format.

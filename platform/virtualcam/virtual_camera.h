@@ -36,6 +36,12 @@ struct VirtualCameraOptions {
   std::set<std::uint32_t> failingFlashReads;  // flash addresses whose reads fail
   QString flashPath;              // the flash image file; empty: kept in memory only
   bool plugged = true;            // at construction; IsPlugged() tells the state since
+  // The bright field's centre moved right and down from the frame's centre, in
+  // fractions of the frame height (at construction).
+  double fieldShiftX = 0.0;
+  double fieldShiftY = 0.0;
+  // The frame number drawn in the top-left corner; off for a picture of the field alone.
+  bool frameCounter = true;
 
   static std::vector<Capability> DefaultCapabilities();
 };

@@ -132,7 +132,7 @@ TEST_F(CaptureGraph, NormalModeListsTheFirstHalfFlat) {
 
 TEST_F(CaptureGraph, StoredFormatIndexTwoSelectsCapabilityFour) {
   CreateWithCamera();
-  session->m_graph.m_nFormatIndex = 2;
+  WriteCameraFlash(0x1C00, {2});  // the default block's format index
   ASSERT_TRUE(session->OpenFirstCamera());
   const platform::Capability format = camera->CurrentFormat();
   EXPECT_EQ(format.format, WireFormat::YUY2);
@@ -145,8 +145,8 @@ TEST_F(CaptureGraph, StoredFormatIndexTwoSelectsCapabilityFour) {
 
 TEST_F(CaptureGraph, StoredMjpgFormatCountsPastTheYuvList) {
   CreateWithCamera({}, true);
-  session->m_graph.m_bFormatMjpg = true;
-  session->m_graph.m_nFormatIndex = 1;
+  WriteCameraFlash(0x1C00, {1});  // format index
+  WriteCameraFlash(0x1C20, {1});  // MJPG
   ASSERT_TRUE(session->OpenFirstCamera());
   EXPECT_EQ(camera->CurrentFormat().format, WireFormat::MJPG);
   EXPECT_EQ(camera->CurrentFormat().width, 1280);
@@ -155,21 +155,22 @@ TEST_F(CaptureGraph, StoredMjpgFormatCountsPastTheYuvList) {
 
 TEST_F(CaptureGraph, PanCentreFollowsTheChosenFormat) {
   CreateWithCamera();
-  session->m_view.m_fPanOffsetX = 0.5f;
-  session->m_view.m_fPanOffsetY = -0.25f;
+  WriteCameraFlash(0x1C0E, {0x00, 50, 0});  // pan offset x 0.5
+  WriteCameraFlash(0x1C11, {0x00, 25, 0});  // pan offset y 0.25
   ASSERT_TRUE(session->OpenFirstCamera());
   EXPECT_EQ(session->m_view.m_nPanX, 480);  // (0.5 + 1) × 640 × 0.5
-  EXPECT_EQ(session->m_view.m_nPanY, 300);  // 480 − (−0.25 + 1) × 480 × 0.5
+  EXPECT_EQ(session->m_view.m_nPanY, 180);  // 480 − (0.25 + 1) × 480 × 0.5
 }
 
 TEST_F(CaptureGraph, PowerLineIsSentOnlyOnceAFrameHasArrived) {
   OpenWithCamera();
   long value = -1;
   long flags = 0;
-  // The first build marks 60 Hz (nothing stored) but sends nothing before a frame.
-  EXPECT_EQ(reports.powerLine, 2);
+  // Nothing stored: the first build marks the camera's own frequency (50 Hz) and sends
+  // nothing before a frame.
+  EXPECT_EQ(reports.powerLine, 1);
   EXPECT_TRUE(reports.powerLineAvailable);
-  EXPECT_EQ(session->m_camera.m_nPowerLineFreq, 0);
+  EXPECT_EQ(session->m_camera.m_nPowerLineFreq, 1);
   ASSERT_EQ(camera->Get(platform::PropertySet::VideoProcAmp, KSPROPERTY_VIDEOPROCAMP_POWERLINE_FREQUENCY, value, flags),
             S_OK);
   EXPECT_EQ(value, 1);  // the camera's own default, untouched

@@ -93,8 +93,13 @@ TEST_F(ResolutionMenu, GreyWhileTheCameraIsAwayAndBackWithIt) {
 
 TEST_F(ResolutionMenu, FrequencyMarksFollowTheChoice) {
   OpenWithCamera();
-  EXPECT_TRUE(dlg->Menu()->IsChecked(cmd::ID_60HZ));  // nothing stored counts as 60 Hz
+  // Nothing stored in the flash: the camera's own frequency (50 Hz) is marked.
+  EXPECT_TRUE(dlg->Menu()->IsChecked(cmd::ID_50HZ));
+  EXPECT_FALSE(dlg->Menu()->IsChecked(cmd::ID_60HZ));
   ASSERT_TRUE(WaitForFrame());
+  dlg->OnCommand(cmd::ID_60HZ);
+  EXPECT_TRUE(dlg->Menu()->IsChecked(cmd::ID_60HZ));
+  EXPECT_FALSE(dlg->Menu()->IsChecked(cmd::ID_50HZ));
   dlg->OnCommand(cmd::ID_50HZ);
   EXPECT_TRUE(dlg->Menu()->IsChecked(cmd::ID_50HZ));
   EXPECT_FALSE(dlg->Menu()->IsChecked(cmd::ID_60HZ));

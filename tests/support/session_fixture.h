@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -99,6 +101,11 @@ class SessionTest : public ::testing::Test {
   void OpenWithCamera(platform::VirtualCameraOptions options = {}, bool serviceMode = false) {
     CreateWithCamera(std::move(options), serviceMode);
     opened = session->OpenFirstCamera();
+  }
+  // Writes bytes into the virtual camera's flash, from address on: what a graph build
+  // reads as the stored format, view and camera settings.
+  void WriteCameraFlash(std::uint32_t address, std::initializer_list<std::uint8_t> bytes) {
+    for (std::uint8_t b : bytes) ASSERT_TRUE(camera->WriteFlash(address++, b));
   }
   bool WaitForFrame() {
     return WaitFor([this] { return session->HasFramePicture(); });

@@ -30,9 +30,9 @@ TEST(TextTable, HoldsEveryLookupOnceWithItsSection) {
     seen.insert(id);
     EXPECT_FALSE(DefaultTextOf(static_cast<Txt>(&k - kUiTextTable.data())).isEmpty()) << id.toStdString();
   }
-  // 90 lookups and the texts of a failed snapshot and of a stalled camera; NOSUPPORT is
-  // one key with two defaults.
-  EXPECT_EQ(seen.size() + 1, 92);
+  // 90 lookups and the texts of a failed snapshot, a stalled camera and a failed flash
+  // Save or Restore; NOSUPPORT is one key with two defaults.
+  EXPECT_EQ(seen.size() + 1, 94);
   EXPECT_EQ(nosupport, 2);
   EXPECT_EQ(DefaultTextOf(Txt::Mask_MASKENABLE), QString::fromUtf8("边缘罩") + QChar(0x3000) + QString::fromUtf8("开启"));
   EXPECT_EQ(DefaultTextOf(Txt::About_SOFTNAME), QString("Vistrel") + QChar(0x3000) + QString::fromUtf8("V1.0版"));

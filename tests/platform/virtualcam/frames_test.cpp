@@ -203,3 +203,30 @@ TEST(VirtualCameraFrames, PowerLineOffShowsRollingBands) {
   for (int y = 60; y < 420; ++y) darkest = std::max(darkest, pf.Y(320, y) - po.Y(320, y));
   EXPECT_GT(darkest, 15);
 }
+
+TEST(VirtualCameraFrames, EachOfTheNineImagePropertiesChangesThePictureAtEitherEnd) {
+  const std::pair<PropertySet, long> properties[] = {
+      {PropertySet::VideoProcAmp, VideoProcAmp_Brightness}, {PropertySet::VideoProcAmp, VideoProcAmp_Contrast},
+      {PropertySet::VideoProcAmp, VideoProcAmp_Hue},        {PropertySet::VideoProcAmp, VideoProcAmp_Saturation},
+      {PropertySet::VideoProcAmp, VideoProcAmp_Sharpness},  {PropertySet::VideoProcAmp, VideoProcAmp_Gamma},
+      {PropertySet::VideoProcAmp, VideoProcAmp_WhiteBalance}, {PropertySet::VideoProcAmp, VideoProcAmp_Gain},
+      {PropertySet::CameraControl, CameraControl_Exposure}};
+  for (const auto& [set, property] : properties) {
+    SCOPED_TRACE(testing::Message() << "property " << property);
+    VirtualCamera camera;
+    PropertyRange range;
+    ASSERT_EQ(camera.GetRange(set, property, range), S_OK);
+    SetManual(camera, set, property, range.def);
+    const auto atDefault = Render(camera);
+    for (const long end : {range.min, range.max}) {
+      if (end == range.def) continue;
+      SetManual(camera, set, property, end);
+      // Visibly: at least one sample in a hundred moves by more than a few levels.
+      const auto frame = Render(camera);
+      ASSERT_EQ(frame.size(), atDefault.size());
+      std::size_t moved = 0;
+      for (std::size_t i = 0; i < frame.size(); ++i) moved += std::abs(frame[i] - atDefault[i]) > 3;
+      EXPECT_GT(moved, frame.size() / 100) << "at " << end;
+    }
+  }
+}

@@ -190,3 +190,72 @@ TEST_F(V4l2Properties, InterruptedCallsAreRepeated) {
   ASSERT_EQ(source->Get(kAmp, VideoProcAmp_Contrast, value, flags), S_OK);
   EXPECT_EQ(value, 32);
 }
+
+TEST_F(V4l2Properties, TheNineImagePropertiesReachTheirOwnControls) {
+  Open();
+  struct Row {
+    PropertySet set;
+    long property;
+    std::uint32_t id;
+  };
+  const Row rows[] = {{kAmp, VideoProcAmp_Brightness, V4L2_CID_BRIGHTNESS},
+                      {kAmp, VideoProcAmp_Contrast, V4L2_CID_CONTRAST},
+                      {kAmp, VideoProcAmp_Hue, V4L2_CID_HUE},
+                      {kAmp, VideoProcAmp_Saturation, V4L2_CID_SATURATION},
+                      {kAmp, VideoProcAmp_Sharpness, V4L2_CID_SHARPNESS},
+                      {kAmp, VideoProcAmp_Gamma, V4L2_CID_GAMMA},
+                      {kAmp, VideoProcAmp_WhiteBalance, V4L2_CID_WHITE_BALANCE_TEMPERATURE},
+                      {kAmp, VideoProcAmp_Gain, V4L2_CID_GAIN},
+                      {kCam, CameraControl_Exposure, V4L2_CID_EXPOSURE_ABSOLUTE}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << "property " << row.property);
+    PropertyRange r;
+    ASSERT_EQ(source->GetRange(row.set, row.property, r), S_OK);
+    // Both ends of the range, as the window's slider sends them, land on the control
+    // and read back.
+    for (const long v : {r.min, r.max}) {
+      ASSERT_EQ(source->Set(row.set, row.property, v, 2), S_OK);
+      long value = 0, flags = 0;
+      ASSERT_EQ(source->Get(row.set, row.property, value, flags), S_OK);
+      EXPECT_EQ(value, v);
+      EXPECT_EQ(flags, 2);
+    }
+    const std::int32_t atMax = Control(row.id);
+    ASSERT_EQ(source->Set(row.set, row.property, r.min, 2), S_OK);
+    EXPECT_LT(Control(row.id), atMax);
+  }
+}
+
+TEST_F(V4l2Properties, GainAutoGoesThroughAutogainWhereTheCameraHasIt) {
+  FakeControl autogain = IntegerControl(V4L2_CID_AUTOGAIN, 0, 1, 1);
+  autogain.info.type = V4L2_CTRL_TYPE_BOOLEAN;
+  node.controls[V4L2_CID_AUTOGAIN] = autogain;
+  Open();
+  PropertyRange r;
+  ASSERT_EQ(source->GetRange(kAmp, VideoProcAmp_Gain, r), S_OK);
+  EXPECT_EQ(r.caps, 3);
+  long value = 0, flags = 0;
+  ASSERT_EQ(source->Get(kAmp, VideoProcAmp_Gain, value, flags), S_OK);
+  EXPECT_EQ(flags, 1);
+
+  // Manual: autogain off first, or the driver refuses the inactive gain.
+  ASSERT_EQ(source->Set(kAmp, VideoProcAmp_Gain, 40, 2), S_OK);
+  EXPECT_EQ(Control(V4L2_CID_AUTOGAIN), 0);
+  EXPECT_EQ(Control(V4L2_CID_GAIN), 40);
+  ASSERT_EQ(source->Get(kAmp, VideoProcAmp_Gain, value, flags), S_OK);
+  EXPECT_EQ(value, 40);
+  EXPECT_EQ(flags, 2);
+
+  // Automatic: the gain is the camera's own then and is not written.
+  ASSERT_EQ(source->Set(kAmp, VideoProcAmp_Gain, 90, 1), S_OK);
+  EXPECT_EQ(Control(V4L2_CID_AUTOGAIN), 1);
+  EXPECT_EQ(Control(V4L2_CID_GAIN), 40);
+  ASSERT_EQ(source->Get(kAmp, VideoProcAmp_Gain, value, flags), S_OK);
+  EXPECT_EQ(flags, 1);
+
+  // Exposure's mode stays its own.
+  ASSERT_EQ(source->Get(kCam, CameraControl_Exposure, value, flags), S_OK);
+  EXPECT_EQ(flags, 1);
+  ASSERT_EQ(source->Set(kCam, CameraControl_Exposure, -6, 2), S_OK);
+  EXPECT_EQ(Control(V4L2_CID_AUTOGAIN), 1);
+}
