@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "capture/frame_state.h"
 #include "capture/graph_state.h"
@@ -175,6 +176,10 @@ class CaptureSession final : public QObject, public CBCLS, public ISampleGrabber
   bool BuildGraphFilters();
   void BuildResolutionLists();
   void SelectStoredFormat();
+  // The shown lists of the family in use (both families in service mode).
+  void ShowResolutionLists();
+  // The entries of a family, every listed capability of it, in list order.
+  const std::vector<ResolutionEntry>& EntriesOf(FormatFamily family) const;
   void ApplyPowerLineFromSettings();
   void SetPowerLine(int frequency);
   void DerivePanCentre();
@@ -189,6 +194,9 @@ class CaptureSession final : public QObject, public CBCLS, public ISampleGrabber
   const UserFiles& m_texts;
   const bool m_bServiceMode;
   ResolutionModel m_resolutions;
+  // Every listed capability by family, whatever the shown lists hold.
+  std::vector<ResolutionEntry> m_yuvEntries;
+  std::vector<ResolutionEntry> m_mjpgEntries;
   bool m_bPowerLineAvailable = false;
   // The stall watch (UI thread; the frame count is written on the streaming thread).
   std::atomic<std::uint64_t> m_frameCount{0};

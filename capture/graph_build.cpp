@@ -117,59 +117,70 @@ void CaptureSession::BuildResolutionLists() {
   int count = 0;
   int size = 0;
   if (FAILED(m_graph.m_pStreamConfig->GetNumberOfCapabilities(count, size)) || size != kStreamConfigCapsSize) {
+    // The lists shown stay as they are; no entry of them names this camera's formats.
     m_graph.m_nYuvFormatCount = 0;
+    m_yuvEntries.clear();
+    m_mjpgEntries.clear();
     return;
   }
   std::vector<std::uint8_t> caps(static_cast<std::size_t>(kStreamConfigCapsSize));
-  // A capability gets a list entry when its format block reads a width where a
-  // VIDEOINFOHEADER keeps it.
-  auto ListedCapability = [&](int index, AM_MEDIA_TYPE& mt, int& width, int& height) {
-    if (FAILED(m_graph.m_pStreamConfig->GetStreamCaps(index, mt, caps.data()))) return false;
+  // Every capability whose format block reads a width where a VIDEOINFOHEADER keeps it
+  // is an entry of its family (a VIDEOINFOHEADER2 reads 0 there: each size is listed
+  // once), in the order the camera lists them.
+  m_yuvEntries.clear();
+  m_mjpgEntries.clear();
+  for (int i = 0; i < count; ++i) {
+    AM_MEDIA_TYPE mt;
+    if (FAILED(m_graph.m_pStreamConfig->GetStreamCaps(i, mt, caps.data()))) continue;
+    int width = 0;
+    int height = 0;
     CapabilitySize(mt, width, height);
-    return width != 0;
-  };
+    if (width == 0) continue;
+    std::vector<ResolutionEntry>& family = mt.subtype == MEDIASUBTYPE_MJPG ? m_mjpgEntries : m_yuvEntries;
+    const FormatFamily kind = mt.subtype == MEDIASUBTYPE_MJPG ? FormatFamily::Mjpg : FormatFamily::Yuv;
+    family.push_back({kind, static_cast<int>(family.size()), width, height, i});
+  }
+  m_graph.m_nYuvFormatCount = static_cast<int>(m_yuvEntries.size());
+  // A stored family the camera does not offer gives way to the first entry of the one
+  // it does.
+  const bool stored = m_graph.m_bFormatMjpg;
+  if (stored && m_mjpgEntries.empty() && !m_yuvEntries.empty()) m_graph.m_bFormatMjpg = false;
+  if (!stored && m_yuvEntries.empty() && !m_mjpgEntries.empty()) m_graph.m_bFormatMjpg = true;
+  if (m_graph.m_bFormatMjpg != stored) m_graph.m_nFormatIndex = 0;
+  ShowResolutionLists();
+}
+
+const std::vector<ResolutionEntry>& CaptureSession::EntriesOf(FormatFamily family) const {
+  return family == FormatFamily::Mjpg ? m_mjpgEntries : m_yuvEntries;
+}
+
+void CaptureSession::ShowResolutionLists() {
   ResolutionModel model;
   model.grouped = m_bServiceMode;
   if (m_bServiceMode) {
-    // Every capability, by subtype.
-    std::vector<ResolutionEntry> mjpg;
-    int yuvCount = 0;
-    for (int i = 0; i < count; ++i) {
-      AM_MEDIA_TYPE mt;
-      int width = 0;
-      int height = 0;
-      if (!ListedCapability(i, mt, width, height)) continue;
-      if (mt.subtype == MEDIASUBTYPE_MJPG) {
-        mjpg.push_back({FormatFamily::Mjpg, static_cast<int>(mjpg.size()), width, height});
-      } else {
-        model.entries.push_back({FormatFamily::Yuv, yuvCount++, width, height});
-      }
-    }
-    model.entries.insert(model.entries.end(), mjpg.begin(), mjpg.end());
-    m_graph.m_nYuvFormatCount = yuvCount;
+    model.entries = m_yuvEntries;
+    model.entries.insert(model.entries.end(), m_mjpgEntries.begin(), m_mjpgEntries.end());
   } else {
-    // Normal mode: one flat list of the first half of the capabilities, numbered in the
-    // family of the stored format.
-    const FormatFamily family = m_graph.m_bFormatMjpg ? FormatFamily::Mjpg : FormatFamily::Yuv;
-    int entries = 0;
-    for (int i = 0; i < count / 2; ++i) {
-      AM_MEDIA_TYPE mt;
-      int width = 0;
-      int height = 0;
-      if (!ListedCapability(i, mt, width, height)) continue;
-      model.entries.push_back({family, entries++, width, height});
-    }
-    m_graph.m_nYuvFormatCount = entries;
+    // Normal mode: one flat list, of the family in use.
+    model.entries = EntriesOf(m_graph.m_bFormatMjpg ? FormatFamily::Mjpg : FormatFamily::Yuv);
   }
   m_resolutions = std::move(model);
   emit resolutionListsChanged(m_resolutions);
 }
 
 void CaptureSession::SelectStoredFormat() {
-  const int j = m_graph.m_nFormatIndex + (m_graph.m_bFormatMjpg ? m_graph.m_nYuvFormatCount : 0);
+  const FormatFamily family = m_graph.m_bFormatMjpg ? FormatFamily::Mjpg : FormatFamily::Yuv;
+  const std::vector<ResolutionEntry>& entries = EntriesOf(family);
+  // An index past the end of its list (a flash written for another camera) takes the
+  // family's first entry.
+  if (m_graph.m_nFormatIndex < 0 || m_graph.m_nFormatIndex >= static_cast<int>(entries.size())) {
+    m_graph.m_nFormatIndex = 0;
+  }
   std::vector<std::uint8_t> caps(static_cast<std::size_t>(kStreamConfigCapsSize));
   AM_MEDIA_TYPE chosen;
-  if (SUCCEEDED(m_graph.m_pStreamConfig->GetStreamCaps(2 * j, chosen, caps.data()))) {
+  if (!entries.empty() &&
+      SUCCEEDED(m_graph.m_pStreamConfig->GetStreamCaps(entries[static_cast<std::size_t>(m_graph.m_nFormatIndex)].capability,
+                                                       chosen, caps.data()))) {
     const HRESULT set = m_graph.m_pStreamConfig->SetFormat(chosen);
     (void)set;  // the read-back below says what the camera now sends
   }
@@ -186,9 +197,8 @@ void CaptureSession::SelectStoredFormat() {
 
   // Service mode marks the entry in the list of the format the camera now sends; the
   // flat list has one family only.
-  const FormatFamily listed = m_graph.m_bFormatMjpg ? FormatFamily::Mjpg : FormatFamily::Yuv;
   m_resolutions.marked =
-      ResolutionMark{m_bServiceMode ? (mjpg ? FormatFamily::Mjpg : FormatFamily::Yuv) : listed, m_graph.m_nFormatIndex};
+      ResolutionMark{m_bServiceMode ? (mjpg ? FormatFamily::Mjpg : FormatFamily::Yuv) : family, m_graph.m_nFormatIndex};
   emit resolutionMarked(m_resolutions);
 }
 

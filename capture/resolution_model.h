@@ -1,6 +1,7 @@
 // The resolutions a camera offers, as data: the window turns them into its Resolution
-// menu. In service mode they are grouped by format (YUV and MJPG); otherwise they form
-// one flat list, numbered in the family of the stored format.
+// menu. In service mode they are grouped by format (YUV and MJPG); otherwise one flat
+// list shows the family of the format in use. A camera may offer its two families at
+// different numbers of sizes: each entry names the capability behind it.
 #pragma once
 
 #include <optional>
@@ -13,6 +14,7 @@ struct ResolutionEntry {
   int index = 0;  // position in its family's list
   int width = 0;
   int height = 0;
+  int capability = 0;  // the stream configuration's capability behind the entry
   friend bool operator==(const ResolutionEntry&, const ResolutionEntry&) = default;
 };
 

@@ -7,13 +7,22 @@
 #include "platform/graph/media_format.h"
 
 void CaptureSession::SelectResolution(FormatFamily family, int index) {
+  const std::vector<ResolutionEntry>& entries = EntriesOf(family);
+  // A command for an entry the camera does not have changes nothing.
+  if (index < 0 || index >= static_cast<int>(entries.size())) return;
   const bool mjpg = family == FormatFamily::Mjpg;
+  const bool familyChanged = mjpg != m_graph.m_bFormatMjpg;
+  m_graph.m_bFormatMjpg = mjpg;
   m_resolutions.marked = ResolutionMark{family, index};
+  if (familyChanged && !m_bServiceMode) {
+    // The flat list shows the family in use.
+    ShowResolutionLists();
+    m_resolutions.marked = ResolutionMark{family, index};
+  }
   emit resolutionMarked(m_resolutions);
 
-  m_graph.m_bFormatMjpg = mjpg;
   RearmStill();
-  RestartWithCapability(mjpg ? 2 * (m_graph.m_nYuvFormatCount + index) : 2 * index);
+  RestartWithCapability(entries[static_cast<std::size_t>(index)].capability);
   m_graph.m_nFormatIndex = index;
   RearmStill();
 }
