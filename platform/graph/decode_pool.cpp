@@ -51,7 +51,7 @@ bool DecodePool::Submit(const SourceFrame& frame) {
     if (free == m_jobs.end()) return false;
     job = &*free;
     job->state = State::Filling;
-    epoch = m_epoch;
+    job->epoch = epoch = m_epoch;
   }
   // The copy is made outside the lock; the job is this thread's until it is queued.
   if (job->bytes.size() < frame.size) {
@@ -70,7 +70,6 @@ bool DecodePool::Submit(const SourceFrame& frame) {
     std::lock_guard lock(m_mutex);
     if (epoch == m_epoch) {
       job->state = State::Queued;
-      job->epoch = epoch;
       job->sequence = m_nextSequence++;
       queued = true;
     } else {
@@ -84,13 +83,15 @@ bool DecodePool::Submit(const SourceFrame& frame) {
 void DecodePool::Discard() {
   const int own = OnPoolThread() ? 1 : 0;
   std::unique_lock lock(m_mutex);
-  ++m_epoch;
+  const std::uint64_t current = ++m_epoch;
   m_nextOut = m_nextSequence;
   for (Job& job : m_jobs) {
     if (job.state == State::Queued) job.state = State::Free;
   }
   m_changed.notify_all();
-  m_changed.wait(lock, [&] { return JobsInHand() <= own; });
+  // Frames submitted meanwhile (the filter may run again while a delivery stops it) are
+  // not waited for: they may be waiting for the very delivery that called this.
+  m_changed.wait(lock, [&] { return JobsInHandBefore(current) <= own; });
 }
 
 DecodePool::Job* DecodePool::OldestQueued() {
@@ -101,9 +102,9 @@ DecodePool::Job* DecodePool::OldestQueued() {
   return oldest;
 }
 
-int DecodePool::JobsInHand() const {
-  return static_cast<int>(
-      std::count_if(m_jobs.begin(), m_jobs.end(), [](const Job& j) { return j.state != State::Free; }));
+int DecodePool::JobsInHandBefore(std::uint64_t epoch) const {
+  return static_cast<int>(std::count_if(m_jobs.begin(), m_jobs.end(),
+                                        [&](const Job& j) { return j.state != State::Free && j.epoch < epoch; }));
 }
 
 void DecodePool::Run() {

@@ -60,12 +60,12 @@ class DecodePool {
     int height = 0;
     std::int64_t timestamp100ns = 0;
     std::uint64_t sequence = 0;
-    std::uint64_t epoch = 0;
+    std::uint64_t epoch = 0;  // the epoch it was submitted in
   };
 
   void Run();
   Job* OldestQueued();  // with m_mutex held
-  int JobsInHand() const;  // with m_mutex held
+  int JobsInHandBefore(std::uint64_t epoch) const;  // with m_mutex held
 
   const Deliver m_deliver;
   const Damaged m_damaged;

@@ -100,5 +100,10 @@ TEST(MjpegDecoding, AFewStrayBytesBeforeTheEndMarkerPassALongUnreadTailDoesNot) 
     }
     const auto tail = withStray(400, 0x5A);
     EXPECT_FALSE(converter.Convert(tail.data(), tail.size(), WireFormat::MJPG, 320, 240, out));
+    // Whatever state those left the decoder in, the next frame decodes whole.
+    for (const auto& frame : {withStray(8, 0x5A), jpeg}) {
+      ASSERT_TRUE(converter.Convert(frame.data(), frame.size(), WireFormat::MJPG, 320, 240, out));
+      EXPECT_TRUE(std::equal(clean.begin(), clean.end(), out.pixels));
+    }
   }
 }
