@@ -1,15 +1,20 @@
 // MJPEG decoding throughput at 3840×2160: the frames per second the frame grabber
 // decodes with one thread (the feeding thread itself, as at smaller sizes) and with two
 // (its decoding pool), fed the virtual camera's 4K frames as fast as it takes them.
-// Each iteration runs one batch through each, alternating which goes first, so the
-// machine's load treats both alike. Target: two threads at least 1.7 × one.
+// Target: two threads at least 1.7 × one. As a yardstick, two free threads decode the
+// same frames with no order to keep and nothing handed over: what the machine's two
+// processors give at most, at that moment. Each iteration runs one batch through each
+// way, in turn, so the machine's other load treats them alike.
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 #include <vector>
 
+#include "platform/graph/frame_converter.h"
 #include "platform/graph/frame_grabber.h"
 #include "platform/graph/media_format.h"
 #include "platform/virtualcam/virtual_camera.h"
@@ -94,6 +99,26 @@ struct Grabber {
   DeliveryCounter counter;
 };
 
+// Two threads, each with its own converter, each decoding half the batch.
+Clock::duration FreeThreads(const std::vector<std::vector<std::uint8_t>>& frames, int count, bool& ok) {
+  std::atomic<bool> failed{false};
+  auto work = [&](int first) {
+    platform::FrameConverter converter;
+    platform::ConvertedFrame out;
+    for (int i = first; i < count; i += 2) {
+      const auto& jpeg = frames[static_cast<std::size_t>(i % kDistinctFrames)];
+      if (!converter.Convert(jpeg.data(), jpeg.size(), platform::WireFormat::MJPG, kWidth, kHeight, out)) failed = true;
+      benchmark::DoNotOptimize(out.pixels);
+    }
+  };
+  const auto start = Clock::now();
+  std::thread other(work, 1);
+  work(0);
+  other.join();
+  ok = ok && !failed;
+  return Clock::now() - start;
+}
+
 void Throughput4k(benchmark::State& state) {
   platform::VirtualCamera camera;
   const platform::Capability format{platform::WireFormat::MJPG, kWidth, kHeight, false, 30.0};
@@ -110,15 +135,26 @@ void Throughput4k(benchmark::State& state) {
   Grabber two(2);
   Clock::duration oneTime{};
   Clock::duration twoTime{};
+  Clock::duration freeTime{};
   long iterations = 0;
   bool ok = true;
   for (auto _ : state) {
-    if (iterations % 2 == 0) {
-      oneTime += one.Batch(frames, kBatch, ok);
-      twoTime += two.Batch(frames, kBatch, ok);
-    } else {
-      twoTime += two.Batch(frames, kBatch, ok);
-      oneTime += one.Batch(frames, kBatch, ok);
+    switch (iterations % 3) {
+      case 0:
+        oneTime += one.Batch(frames, kBatch, ok);
+        twoTime += two.Batch(frames, kBatch, ok);
+        freeTime += FreeThreads(frames, kBatch, ok);
+        break;
+      case 1:
+        twoTime += two.Batch(frames, kBatch, ok);
+        freeTime += FreeThreads(frames, kBatch, ok);
+        oneTime += one.Batch(frames, kBatch, ok);
+        break;
+      default:
+        freeTime += FreeThreads(frames, kBatch, ok);
+        oneTime += one.Batch(frames, kBatch, ok);
+        twoTime += two.Batch(frames, kBatch, ok);
+        break;
     }
     ++iterations;
     if (!ok) {
@@ -129,9 +165,12 @@ void Throughput4k(benchmark::State& state) {
   const double decoded = static_cast<double>(iterations) * kBatch;
   const double oneFps = decoded / std::chrono::duration<double>(oneTime).count();
   const double twoFps = decoded / std::chrono::duration<double>(twoTime).count();
+  const double freeFps = decoded / std::chrono::duration<double>(freeTime).count();
   state.counters["fps_1_thread"] = oneFps;
   state.counters["fps_2_threads"] = twoFps;
   state.counters["speedup"] = twoFps / oneFps;
+  state.counters["fps_2_free"] = freeFps;
+  state.counters["speedup_free"] = freeFps / oneFps;
   state.counters["jpeg_kB"] = bytes / kDistinctFrames / 1024.0;
 }
 
