@@ -95,10 +95,7 @@ void FrameGrabber::Receive(const Pin& input, const MediaSample& sample) {
   if (!WireFormatOf(sample.Format().subtype, format)) return;
   // Nobody takes the frame: spare the conversion.
   if (!m_hasCallback.load() && !m_output->IsConnected()) return;
-  if (DecodesInPool(format, sample.Format())) {
-    SubmitToPool(sample, format);
-    return;
-  }
+  if (DecodesInPool(format, sample.Format()) && SubmitToPool(sample, format)) return;
   ConvertedFrame frame;
   if (!m_converter.Convert(sample.Data(), sample.Size(), format, sample.Format().width, sample.Format().height,
                            frame)) {
@@ -108,18 +105,21 @@ void FrameGrabber::Receive(const Pin& input, const MediaSample& sample) {
   Deliver(frame, sample.Time100ns());
 }
 
-void FrameGrabber::SubmitToPool(const MediaSample& sample, WireFormat format) {
+bool FrameGrabber::SubmitToPool(const MediaSample& sample, WireFormat format) {
   const SourceFrame frame{sample.Data(), sample.Size(), format, sample.Format().width, sample.Format().height,
                           sample.Time100ns()};
   std::lock_guard lock(m_poolLock);
   // Checked under the lock Stop takes: a frame submitted after Stop would outlive it.
-  if (!IsRunning()) return;
+  if (!IsRunning()) return true;
   if (!m_pool) {
     m_pool = std::make_unique<DecodePool>(
         m_options.decodeThreads, [this](const ConvertedFrame& f, std::int64_t time) { Deliver(f, time); },
         [this](std::string_view why) { CountDamaged(why); });
   }
+  // Without threads (the system refused them all) frames are converted here as before.
+  if (m_pool->Threads() == 0) return false;
   if (!m_pool->Submit(frame)) m_skipped.fetch_add(1);
+  return true;
 }
 
 void FrameGrabber::Deliver(const ConvertedFrame& frame, std::int64_t timestamp100ns) {

@@ -64,7 +64,8 @@ class FrameGrabber final : public BaseFilter, public IFrameGrabberCallback {
  private:
   explicit FrameGrabber(FrameGrabberOptions options) : m_options(options) {}
   bool DecodesInPool(WireFormat format, const SampleFormat& sample) const;
-  void SubmitToPool(const MediaSample& sample, WireFormat format);
+  // False when the pool has no threads: the caller converts the frame itself.
+  bool SubmitToPool(const MediaSample& sample, WireFormat format);
   // Calls FrameCB and passes the frame on; one call at a time.
   void Deliver(const ConvertedFrame& frame, std::int64_t timestamp100ns);
   void CountDamaged(std::string_view why);
