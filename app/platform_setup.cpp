@@ -13,7 +13,7 @@
 #include "platform/usb/usb_devices.h"
 #include "platform/virtualcam/virtual_camera.h"
 #include "platform/virtualcam/virtual_camera_source.h"
-#include "platform/virtualcam/virtual_chip_backend.h"
+#include "outside/virtual_chip_backend.h"
 #include "platform/virtualcam/virtual_usb_row.h"
 
 namespace {
@@ -28,7 +28,7 @@ PlatformServices MakeVirtualCameraServices(std::shared_ptr<platform::VirtualCame
   services.com->AddDeviceProvider(std::make_shared<platform::VirtualCameraProvider>(camera));
   services.usbDevices = std::make_shared<platform::UdevUsbDeviceSource>(
       [camera] { return platform::VirtualUsbRows(*camera); });
-  alc::InstallBackend(std::make_shared<platform::VirtualChipBackend>(camera));
+  alc::InstallBackend(std::make_shared<VirtualChipBackend>(camera));
   return services;
 }
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/platform_services.h"
+#include "capture/platform_services.h"
 
 namespace platform {
 class VirtualCamera;

@@ -1,5 +1,5 @@
-// A snapshot per picture: the copy of the shown picture and its JPEG file (quality 90)
-// through the picture object, beside TurboJPEG's own encode of the same rows (BGR,
+// A snapshot per picture as the program writes it (the file named after the time, the
+// picture's JPEG at quality 90 through the picture object), beside TurboJPEG's own encode of the same rows (BGR,
 // bottom-up, quality 90, 4:2:0) with the same file write, in the same run, at
 // 640×480, 1280×720 and 1920×1080. The "ratio" counter is ours over TurboJPEG's
 // (target: at most 1.2).
@@ -7,14 +7,17 @@
 #include <turbojpeg.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QString>
 
 #include <chrono>
 #include <cstdint>
 #include <string>
 
+#include "media/snapshot.h"
 #include "outside/ximage.h"
 
 namespace {
@@ -78,7 +81,9 @@ void Snapshot(benchmark::State& state) {
   const int height = static_cast<int>(state.range(1));
   const CxImage shown = MakeShown(width, height);
   const std::string base = "/tmp/vistrel_snapshot_bench_" + std::to_string(::getpid()) + "_" + std::to_string(width);
-  const QString oursPath = QString::fromStdString(base + "_ours.jpg");
+  const QString folder = QString::fromStdString(base + "_ours/");
+  ::mkdir(folder.toLocal8Bit().constData(), 0700);
+  QDateTime time(QDate(2016, 3, 14), QTime(9, 5, 7, 0));
   const std::string referencePath = base + "_tj.jpg";
   Reference reference;
   Clock::duration ours{}, theirs{};
@@ -89,14 +94,15 @@ void Snapshot(benchmark::State& state) {
     for (int pass = 0; pass < 2; ++pass) {
       const auto start = Clock::now();
       if ((pass == 0) == (i % 2 == 0)) {
-        CxImage picture;
-        picture = shown;  // the copy taken under the frame lock
-        picture.SetJpegQualityF(90.0f);
-        ok = ok && picture.Save(oursPath, CXIMAGE_FORMAT_JPG);
+        const std::optional<QString> file = SaveSnapshot(shown, folder, time);
         ours += Clock::now() - start;
+        ok = ok && file.has_value();
+        if (file) ::unlink(file->toLocal8Bit().constData());
       } else {
         ok = ok && reference.Save(shown, referencePath);
         theirs += Clock::now() - start;
+        // Both write a new file each time: neither pays for truncating an old one.
+        ::unlink(referencePath.c_str());
       }
     }
     if (!ok) {
@@ -112,7 +118,7 @@ void Snapshot(benchmark::State& state) {
     state.counters["turbojpeg_ms"] = theirsMs;
     state.counters["ratio"] = oursMs / theirsMs;
   }
-  ::unlink(oursPath.toStdString().c_str());
+  ::rmdir(folder.toLocal8Bit().constData());
   ::unlink(referencePath.c_str());
 }
 

@@ -1,11 +1,11 @@
 // The live view's whole path per frame, from the camera's bytes to the shown picture,
 // beside the frame grabber's conversion alone in the same run:
-//   conversion (YUYV or MJPEG to bottom-up BGR), the view transform straight into the
-//   frame picture's rows (what the frame intake does under the frame lock; the picture
-//   is kept from frame to frame, so the black around the pan square stays written),
-//   then the composition: a picture of the pool, which carries the overlay from the
-//   last time it was used, gets the frame picture's uncovered pixels and is shared as
-//   the shown one (what the display worker does).
+//   conversion (YUYV or MJPEG to bottom-up BGR), the capture session's frame intake
+//   (the view transform into a frame picture nobody else holds, swapped in under the
+//   frame lock; the pictures are reused, so the black around the pan square stays
+//   written), then the composition as the main window's display worker makes it: a
+//   picture of the pool, which carries the overlay from the last time it was used, gets
+//   the frame picture's uncovered pixels and is shared as the shown one.
 // The overlay is on with the sizes an erased camera flash gives (mask 0.5, crosshair
 // 0.15). Counters: convert_ms and path_ms per frame, their ratio (targets: at most 1.6
 // at zoom 1.0, 2.2 at zoom 2.0), and the path's parts.
@@ -18,14 +18,15 @@
 #include <memory>
 #include <vector>
 
-#include "mainwnd/overlay_picture.h"
-#include "mainwnd/picture_pool.h"
-#include "mainwnd/view_transform.h"
+#include "bench/camera_frames.h"
+#include "capture/camera_discovery.h"
+#include "capture/capture_session.h"
 #include "outside/ximage.h"
 #include "platform/graph/frame_converter.h"
-
-
-#include "bench/camera_frames.h"
+#include "texts/user_files.h"
+#include "view/overlay_picture.h"
+#include "view/picture_pool.h"
+#include "view/view_transform.h"
 
 using platform::ConvertedFrame;
 using platform::FrameConverter;
@@ -75,34 +76,33 @@ double Ms(Clock::duration d, long frames) {
 
 // The state the frame intake and the display worker keep between frames.
 struct LiveView {
-  ViewTransform transform;
-  CxImage frameImage;                          // the frame picture
+  explicit LiveView(const ViewTransformParams& p) {
+    ViewSettings& v = session.m_view;
+    v.m_fZoom = p.zoom;
+    v.m_nPanX = p.panX;
+    v.m_nPanY = p.panY;
+  }
+  UserFiles files;
+  CameraDiscovery cameras{PlatformServices{}, files};
+  CaptureSession session{cameras, files, false};  // a session without a camera or a window
   PicturePool pictures;                        // the worker's pictures to compose into
-  std::shared_ptr<const CxImage> shown;        // the shown picture
   std::shared_ptr<const CxImage> viewPicture;  // the picture handed to the view
 };
 
-// Frame intake: the transform straight into the frame picture's rows, the picture kept
-// from frame to frame (and so its black) until its size changes.
-bool Intake(LiveView& view, const ConvertedFrame& converted, const ViewTransformParams& params) {
-  const auto w = static_cast<std::uint32_t>(converted.width);
-  const auto h = static_cast<std::uint32_t>(converted.height);
-  auto destination = ViewTransform::Destination::Kept;
-  CxImage& picture = view.frameImage;
-  if (!picture.IsValid() || picture.GetWidth() != w || picture.GetHeight() != h || picture.GetBpp() != 24) {
-    picture = CxImage(w, h, 24);
-    destination = ViewTransform::Destination::Fresh;
-  }
-  return view.transform.Apply(converted.pixels, converted.width, converted.height, params, picture.GetBits(0),
-                              picture.GetEffWidth(), destination);
+// Frame intake: the session's own, as the frame grabber calls it.
+bool Intake(LiveView& view, const ConvertedFrame& converted) {
+  view.session.FrameCB(converted.pixels, converted.width, converted.height, 24);
+  return view.session.HasFramePicture();
 }
 
 // Display worker: the frame picture with the overlay, into a pool picture that becomes
 // the shown one and the view's (the one they held before goes back to the pool).
 bool Compose(LiveView& view, const std::shared_ptr<const OverlayPicture>& overlay) {
-  std::shared_ptr<CxImage> picture = view.pictures.Compose(view.frameImage, overlay);
+  const std::shared_ptr<const CxImage> frame = view.session.FramePicture();
+  if (!frame) return false;
+  std::shared_ptr<CxImage> picture = view.pictures.Compose(*frame, overlay);
   if (!picture) return false;
-  view.shown = picture;
+  view.session.SetShownPicture(picture);
   view.viewPicture = std::move(picture);
   return true;
 }
@@ -128,13 +128,13 @@ void WholePath(benchmark::State& state, WireFormat format) {
 
   FrameConverter alone;
   FrameConverter converter;
-  LiveView view;
+  LiveView view(params);
   ConvertedFrame out;
   bool ok = true;
   for (int k = 0; k < 2 * kFrames && ok; ++k) {
     const auto& frame = frames[static_cast<std::size_t>(k % kFrames)];
     ok = alone.Convert(frame.data(), frame.size(), format, width, height, out) &&
-         converter.Convert(frame.data(), frame.size(), format, width, height, out) && Intake(view, out, params) &&
+         converter.Convert(frame.data(), frame.size(), format, width, height, out) && Intake(view, out) &&
          Compose(view, overlay);
   }
   if (!ok) {
@@ -158,10 +158,10 @@ void WholePath(benchmark::State& state, WireFormat format) {
       ok = ok && converter.Convert(frame.data(), frame.size(), format, width, height, converted);
       if (!ok) break;
       const auto converted_at = Clock::now();
-      ok = Intake(view, converted, params);
+      ok = Intake(view, converted);
       const auto transformed_at = Clock::now();
       ok = ok && Compose(view, overlay);
-      benchmark::DoNotOptimize(view.shown->GetBits());
+      benchmark::DoNotOptimize(view.viewPicture->GetBits());
       const auto end = Clock::now();
       path += end - start;
       transform += transformed_at - converted_at;

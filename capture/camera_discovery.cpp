@@ -1,13 +1,13 @@
-// Camera discovery: which video capture device is the camera the camera-control
-// library talks to. Three sources must agree: the present USB devices (friendly name
-// and ids), the library's vendor and product id, and the capture devices' names.
-#include <QMessageBox>
+#include "capture/camera_discovery.h"
 
-#include "app/vistrel_app.h"
+#include <cstdio>
+
 #include "outside/acam.h"
 #include "outside/alc_ids.h"
 #include "platform/graph/com_factory.h"
+#include "platform/graph/interfaces.h"
 #include "platform/usb/usb_devices.h"
+#include "texts/user_files.h"
 
 namespace {
 // The four characters after `field` in an upper-cased instance id, or empty.
@@ -16,27 +16,32 @@ QString IdField(const QString& id, const QString& field) {
   if (at < 0) return {};
   return id.mid(at + field.size(), 4);
 }
-
-void ShowMessage(const CVistrelApp& app, const QString& text) {
-  if (app.m_showMessage) {
-    app.m_showMessage(text);
-  } else {
-    QMessageBox::warning(nullptr, QString(), text, QMessageBox::Ok);
-  }
-}
 }  // namespace
 
-void CVistrelApp::EnumUsbDevices() {
+CameraDiscovery::CameraDiscovery(PlatformServices services, const UserFiles& texts)
+    : m_platform(std::move(services)), m_texts(texts) {}
+
+CameraDiscovery::~CameraDiscovery() = default;
+
+void CameraDiscovery::ShowMessage(const QString& text) const {
+  if (m_showMessage) {
+    m_showMessage(text);
+  } else {
+    std::fprintf(stderr, "vistrel: %s\n", qPrintable(text));
+  }
+}
+
+void CameraDiscovery::EnumUsbDevices() {
   m_nUsbDeviceCount = 0;
   std::optional<std::vector<platform::UsbDeviceEntry>> devices;
   if (m_platform.usbDevices) devices = m_platform.usbDevices->Enumerate();
   if (!devices) {
-    ShowMessage(*this, QString::fromUtf8("获取系统设备列表失败"));
+    ShowMessage(QString::fromUtf8("获取系统设备列表失败"));
     return;
   }
   for (const platform::UsbDeviceEntry& device : *devices) {
     if (!device.instanceId) {
-      ShowMessage(*this, QString::fromUtf8("获取设备识别字符串失败"));
+      ShowMessage(QString::fromUtf8("获取设备识别字符串失败"));
       break;
     }
     const QString id = device.instanceId->toUpper();
@@ -53,7 +58,7 @@ void CVistrelApp::EnumUsbDevices() {
   }
 }
 
-bool CVistrelApp::IsSupportedCamera(const QString& name) const {
+bool CameraDiscovery::IsSupportedCamera(const QString& name) const {
   if (m_strCamPid.isEmpty() || m_strCamVid.isEmpty() || m_nUsbDeviceCount == 0) return false;
   for (int i = 0; i < m_nUsbDeviceCount; ++i) {
     const UsbDeviceRow& row = m_UsbDevices[i];
@@ -62,7 +67,7 @@ bool CVistrelApp::IsSupportedCamera(const QString& name) const {
   return false;
 }
 
-int CVistrelApp::FindCameras() {
+int CameraDiscovery::FindCameras() {
   EnumUsbDevices();
   ALC_Initialize();
   m_nCameraCount = 0;
@@ -75,7 +80,7 @@ int CVistrelApp::FindCameras() {
   }
   std::shared_ptr<IEnumMoniker> monikers;
   if (devEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers) != S_OK || !monikers) {
-    UiText(Txt::Msg_NOHARDWARE);
+    m_texts.UiText(Txt::Msg_NOHARDWARE);
     ALC_UnInitialize();
     return 0;
   }
@@ -104,7 +109,7 @@ int CVistrelApp::FindCameras() {
     ++m_nCameraCount;
   }
 
-  if (m_nCameraCount == 0) UiText(Txt::Msg_NOSUPPORT);
+  if (m_nCameraCount == 0) m_texts.UiText(Txt::Msg_NOSUPPORT);
   ALC_UnInitialize();
   return m_nCameraCount;
 }

@@ -1,44 +1,23 @@
 // Camera arrival and removal while the program runs.
-#include <QAction>
-#include <QMenu>
-
-#include "app/vistrel_app.h"
-#include "mainwnd/command_ids.h"
-#include "mainwnd/main_menu.h"
-#include "mainwnd/vistrel_dlg.h"
+#include "capture/camera_discovery.h"
+#include "capture/capture_session.h"
 #include "outside/acam.h"
 #include "platform/usb/device_monitor.h"
+#include "platform/virtualcam/virtual_camera.h"
 
-namespace {
-// Greys the resolution entries, in the submenus of service mode or the flat list.
-void GreyResolutions(QMenu* resolution) {
-  if (!resolution) return;
-  for (QAction* action : resolution->actions()) {
-    if (QMenu* sub = action->menu()) {
-      for (QAction* item : sub->actions()) item->setEnabled(false);
-    } else {
-      action->setEnabled(false);
-    }
-  }
-}
-}  // namespace
-
-void CVistrelDlg::OnDeviceChange(int event) {
+void CaptureSession::OnDeviceChange(int event) {
   // Any device event re-arms the still trigger: the next still buffer is not a press.
-  m_bStillPending = true;
-  m_bStillArmed = false;
+  RearmStill();
 
   if (event == platform::DBT_DEVICEARRIVAL) {
     if (m_graph.m_pSourceFilter) return;  // a camera is in use; another one changes nothing
-    if (m_app.FindCameras() == 0) return;
-    StopPreview();
-    DisconnectGraph();
-    ReleaseGraph();
-    if (m_app.FindCameras() == 0) return;
-    LoadCaptureFolder();
-    m_bStillPending = true;
-    m_bStillArmed = false;
-    SelectCamera(m_app.m_pCameraMonikers[0]);
+    if (m_cameras.FindCameras() == 0) return;
+    CloseCamera();
+    if (m_cameras.FindCameras() == 0) return;
+    emit cameraArriving();
+    RearmStill();
+    const bool selected = SelectCamera(m_cameras.m_pCameraMonikers[0]);
+    (void)selected;  // a camera that fails to start shows as a graph without a preview
     return;
   }
 
@@ -51,13 +30,42 @@ void CVistrelDlg::OnDeviceChange(int event) {
     ALC_UnInitialize();
     if (attached) return;
 
-    StopPreview();
-    DisconnectGraph();
-    ReleaseGraph();
-    GreyResolutions(m_menu->ResolutionMenu());
-    m_menu->Enable(cmd::ID_50HZ, false);
-    m_menu->Enable(cmd::ID_60HZ, false);
-    m_bStillPending = true;
-    m_bStillArmed = false;
+    TakeCameraAway();
+  }
+}
+
+void CaptureSession::TakeCameraAway() {
+  CloseCamera();
+  m_bPowerLineAvailable = false;
+  emit powerLineChanged(m_camera.m_nPowerLineFreq, false);
+  emit cameraGone();
+  RearmStill();
+}
+
+void CaptureSession::RegisterDeviceNotification() {
+  if (m_hDevNotify) return;
+  m_hDevNotify = std::make_unique<platform::DeviceMonitor>();
+  // Without udev no event ever comes, and the program runs on without hot-plug.
+  const bool registered = m_hDevNotify->Register();
+  (void)registered;
+  QObject::connect(m_hDevNotify.get(), &platform::DeviceMonitor::deviceChange, m_hDevNotify.get(),
+                   [this](int event) { OnDeviceChange(event); });
+  // The virtual camera's plug and unplug come the same way, in order, on the UI thread.
+  if (const auto& camera = m_cameras.Platform().virtualCamera) {
+    platform::DeviceMonitor* monitor = m_hDevNotify.get();
+    m_plugListener = camera->AddPlugListener([monitor](bool plugged) {
+      monitor->Post(plugged ? platform::DBT_DEVICEARRIVAL : platform::DBT_DEVICEREMOVECOMPLETE);
+    });
+  }
+}
+
+void CaptureSession::UnregisterDeviceNotification() {
+  if (m_plugListener >= 0 && m_cameras.Platform().virtualCamera) {
+    m_cameras.Platform().virtualCamera->RemovePlugListener(m_plugListener);
+    m_plugListener = -1;
+  }
+  if (m_hDevNotify) {
+    m_hDevNotify->Unregister();
+    m_hDevNotify.reset();
   }
 }

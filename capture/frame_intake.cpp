@@ -1,18 +1,8 @@
 // Frame intake: every camera frame arrives here on the streaming thread, goes through
-// the view transform, becomes the frame picture and asks the window for a paint.
-#include <QCoreApplication>
-#include <QEvent>
+// the view transform into a picture of its own, and is swapped in as the frame picture.
+#include "capture/capture_session.h"
 
-
-#include "app/vistrel_app.h"
-#include "mainwnd/vistrel_dlg.h"
-
-QEvent::Type CVistrelDlg::FramePaintEvent() {
-  static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
-  return type;
-}
-
-int CVistrelDlg::FrameCB(std::uint8_t* pixels, int width, int height, int bitsPerPixel) {
+int CaptureSession::FrameCB(std::uint8_t* pixels, int width, int height, int bitsPerPixel) {
   if (!pixels || width <= 0 || height <= 0 || bitsPerPixel <= 0 || bitsPerPixel % 8 != 0) return 0;
   FrameState& f = m_frame;
   if (!f.m_bFirstFrameSeen) {
@@ -22,51 +12,41 @@ int CVistrelDlg::FrameCB(std::uint8_t* pixels, int width, int height, int bitsPe
     f.m_bFirstFrameSeen = true;
   }
 
+  // The transform runs outside the lock, into a picture nobody else reads; the lock is
+  // held only for the swap.
+  std::shared_ptr<const CxImage> picture = TransformFrame(pixels, width, height, bitsPerPixel);
+  if (!picture) return 0;
   {
     std::lock_guard<std::mutex> lock(f.m_csFrame);
     f.m_nFrameWidth = width;
     f.m_nFrameHeight = height;
     f.m_nFrameBpp = bitsPerPixel;
-    if (!ApplyViewTransform(pixels, width, height, bitsPerPixel)) return 0;
+    f.m_pFrameImage.swap(picture);
   }
+  picture.reset();  // the frame picture replaced, let go outside the lock
+  m_frameCount.fetch_add(1, std::memory_order_relaxed);
+  emit frameReady(width, height);
 
-  {
-    std::lock_guard<std::mutex> lock(f.m_csFrame);
-    RecordOnFrame();
-    // Posted, never sent: the streaming thread does not wait for the UI thread here.
-    QCoreApplication::postEvent(this, new QEvent(FramePaintEvent()));
-  }
-
-  if (m_bServiceMode) {
-    std::lock_guard<std::mutex> lock(f.m_csFrame);
-    if (!f.m_pRawImage) f.m_pRawImage = std::make_unique<CxImage>();
-    f.m_pRawImage->CreateFromArray(pixels, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
-                                   static_cast<std::uint32_t>(bitsPerPixel),
-                                   static_cast<std::uint32_t>(width * (bitsPerPixel / 8)), false);
-  }
+  if (m_bServiceMode) KeepRawFrame(pixels, width, height, bitsPerPixel);
   return 0;
 }
 
-bool CVistrelDlg::ApplyViewTransform(const std::uint8_t* pixels, int width, int height, int bitsPerPixel) {
-  FrameState& f = m_frame;
+std::shared_ptr<const CxImage> CaptureSession::TransformFrame(const std::uint8_t* pixels, int width, int height,
+                                                              int bitsPerPixel) {
   const auto w = static_cast<std::uint32_t>(width);
   const auto h = static_cast<std::uint32_t>(height);
   const auto bpp = static_cast<std::uint32_t>(bitsPerPixel);
-  if (!f.m_pFrameImage) f.m_pFrameImage = std::make_unique<CxImage>();
-  CxImage& picture = *f.m_pFrameImage;
+  PictureSlots::Taken taken = m_frame.m_framePictures.Take(w, h, bpp);
+  if (!taken.picture) return nullptr;
+  CxImage& picture = *taken.picture;
   if (bitsPerPixel != 24) {
     // Other depths pass through as they came: the transform works on 24-bit pixels.
-    return picture.CreateFromArray(pixels, w, h, bpp, w * (bpp / 8), false);
+    if (!picture.CreateFromArray(pixels, w, h, bpp, w * (bpp / 8), false)) return nullptr;
+    return std::move(taken.picture);
   }
-  // The transform writes straight into the frame picture's rows: the frame picture is
-  // the transformed frame, with no copy in between. Nothing else writes those rows, so
-  // the transform may keep what it wrote there last (the black around the pan square)
-  // as long as the picture is the same one; a picture made anew is filled whole.
-  auto destination = ViewTransform::Destination::Kept;
-  if (!picture.IsValid() || picture.GetWidth() != w || picture.GetHeight() != h || picture.GetBpp() != 24) {
-    picture = CxImage(w, h, 24);
-    destination = ViewTransform::Destination::Fresh;
-  }
+  // Nothing else writes a picture while the transform has it, so the transform may keep
+  // what it wrote there last (the black around the pan square) as long as the picture
+  // is the same one; a picture made anew is filled whole.
   ViewTransformParams p;
   p.zoom = m_view.m_fZoom;
   p.panZoom = m_view.m_fPanZoom;
@@ -76,10 +56,27 @@ bool CVistrelDlg::ApplyViewTransform(const std::uint8_t* pixels, int width, int 
   p.videoHeight = m_view.m_nVideoHeight;
   p.hMirror = m_view.m_bHMirror != 0;
   p.vMirror = m_view.m_bVMirror != 0;
-  return f.m_transform.Apply(pixels, width, height, p, picture.GetBits(0), picture.GetEffWidth(), destination);
+  const auto destination = taken.fresh ? ViewTransform::Destination::Fresh : ViewTransform::Destination::Kept;
+  if (!m_frame.m_transform.Apply(pixels, width, height, p, picture.GetBits(0), picture.GetEffWidth(), destination)) {
+    return nullptr;
+  }
+  return std::move(taken.picture);
 }
 
-HRESULT CVistrelDlg::QueryInterface(const GUID& iid, void** object) {
+void CaptureSession::KeepRawFrame(const std::uint8_t* pixels, int width, int height, int bitsPerPixel) {
+  const auto w = static_cast<std::uint32_t>(width);
+  const auto h = static_cast<std::uint32_t>(height);
+  const auto bpp = static_cast<std::uint32_t>(bitsPerPixel);
+  PictureSlots::Taken taken = m_frame.m_rawPictures.Take(w, h, bpp);
+  if (!taken.picture || !taken.picture->CreateFromArray(pixels, w, h, bpp, w * (bpp / 8), false)) return;
+  std::shared_ptr<const CxImage> raw = std::move(taken.picture);
+  {
+    std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
+    m_frame.m_pRawImage.swap(raw);
+  }
+}
+
+HRESULT CaptureSession::QueryInterface(const GUID& iid, void** object) {
   if (!object) return E_POINTER;
   if (iid == IID_ISampleGrabberCB || iid == IID_IUnknown) {
     *object = static_cast<ISampleGrabberCB*>(this);

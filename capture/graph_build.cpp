@@ -1,14 +1,11 @@
 // Building the capture graph on the chosen camera: the filters and their names, the
 // resolution lists, the stored format and the power-line frequency.
-#include <QMenu>
-
 #include <cstdlib>
 #include <vector>
 
-#include "app/vistrel_app.h"
-#include "mainwnd/command_ids.h"
-#include "mainwnd/main_menu.h"
-#include "mainwnd/vistrel_dlg.h"
+#include "capture/camera_discovery.h"
+#include "texts/user_files.h"
+#include "capture/capture_session.h"
 #include "platform/graph/com_factory.h"
 #include "platform/graph/media_format.h"
 
@@ -24,11 +21,10 @@ void CapabilitySize(const AM_MEDIA_TYPE& mt, int& width, int& height) {
   height = std::abs(platform::ReadInt32(mt.pbFormat, 56));
 }
 
-QString ResolutionText(int width, int height) { return QStringLiteral("%1 X %2").arg(width).arg(height); }
 }  // namespace
 
-bool CVistrelDlg::BuildGraph() {
-  platform::ComFactory* com = m_app.Platform().com.get();
+bool CaptureSession::BuildGraph() {
+  platform::ComFactory* com = m_cameras.Platform().com.get();
   if (!com) return false;
   if (!m_graph.m_pCaptureBuilder && FAILED(com->CreateCaptureGraphBuilder(m_graph.m_pCaptureBuilder))) return false;
 
@@ -65,16 +61,16 @@ bool CVistrelDlg::BuildGraph() {
   } else {
     // Without stream configuration the camera runs at its own format; the lists and
     // the selected size stay as they were.
-    m_app.UiText(Txt::Msg_NOSUPPORT_CONFIG);
+    m_texts.UiText(Txt::Msg_NOSUPPORT_CONFIG);
   }
   ApplyPowerLineFromSettings();
   return true;
 }
 
-bool CVistrelDlg::BuildGraphFilters() {
-  platform::ComFactory* com = m_app.Platform().com.get();
+bool CaptureSession::BuildGraphFilters() {
+  platform::ComFactory* com = m_cameras.Platform().com.get();
   auto fail = [this](Txt text) {
-    m_app.UiText(text);
+    m_texts.UiText(text);
     return false;
   };
   if (!m_graph.m_pSourceFilter) return fail(Txt::Msg_NOOPENSOURCE);
@@ -110,7 +106,7 @@ bool CVistrelDlg::BuildGraphFilters() {
   return true;
 }
 
-void CVistrelDlg::BuildResolutionLists() {
+void CaptureSession::BuildResolutionLists() {
   int count = 0;
   int size = 0;
   if (FAILED(m_graph.m_pStreamConfig->GetNumberOfCapabilities(count, size)) || size != kStreamConfigCapsSize) {
@@ -125,49 +121,44 @@ void CVistrelDlg::BuildResolutionLists() {
     CapabilitySize(mt, width, height);
     return width != 0;
   };
-  QMenu* resolution = m_menu->ResolutionMenu();
-  if (!resolution) return;
-
+  ResolutionModel model;
+  model.grouped = m_bServiceMode;
   if (m_bServiceMode) {
-    QMenu* yuv = MainMenu::SubMenu(resolution, 0);
-    QMenu* mjpg = MainMenu::SubMenu(resolution, 1);
-    if (!yuv) yuv = m_menu->AddSubMenu(resolution, QStringLiteral("YUV"));
-    if (!mjpg) mjpg = m_menu->AddSubMenu(resolution, QStringLiteral("MJPG"));
-    MainMenu::Clear(yuv);
-    MainMenu::Clear(mjpg);
+    // Every capability, by subtype.
+    std::vector<ResolutionEntry> mjpg;
     int yuvCount = 0;
-    int mjpgCount = 0;
     for (int i = 0; i < count; ++i) {
       AM_MEDIA_TYPE mt;
       int width = 0;
       int height = 0;
       if (!ListedCapability(i, mt, width, height)) continue;
       if (mt.subtype == MEDIASUBTYPE_MJPG) {
-        m_menu->AddItem(mjpg, cmd::ID_MJPG_FIRST + mjpgCount++, ResolutionText(width, height));
+        mjpg.push_back({FormatFamily::Mjpg, static_cast<int>(mjpg.size()), width, height});
       } else {
-        m_menu->AddItem(yuv, cmd::ID_YUV_FIRST + yuvCount++, ResolutionText(width, height));
+        model.entries.push_back({FormatFamily::Yuv, yuvCount++, width, height});
       }
     }
+    model.entries.insert(model.entries.end(), mjpg.begin(), mjpg.end());
     m_graph.m_nYuvFormatCount = yuvCount;
-    return;
+  } else {
+    // Normal mode: one flat list of the first half of the capabilities, numbered in the
+    // family of the stored format.
+    const FormatFamily family = m_graph.m_bFormatMjpg ? FormatFamily::Mjpg : FormatFamily::Yuv;
+    int entries = 0;
+    for (int i = 0; i < count / 2; ++i) {
+      AM_MEDIA_TYPE mt;
+      int width = 0;
+      int height = 0;
+      if (!ListedCapability(i, mt, width, height)) continue;
+      model.entries.push_back({family, entries++, width, height});
+    }
+    m_graph.m_nYuvFormatCount = entries;
   }
-
-  // Normal mode: one flat list of the first half of the capabilities, numbered in the
-  // family of the stored format.
-  MainMenu::Clear(resolution);
-  const int first = m_graph.m_bFormatMjpg ? cmd::ID_MJPG_FIRST : cmd::ID_YUV_FIRST;
-  int entries = 0;
-  for (int i = 0; i < count / 2; ++i) {
-    AM_MEDIA_TYPE mt;
-    int width = 0;
-    int height = 0;
-    if (!ListedCapability(i, mt, width, height)) continue;
-    m_menu->AddItem(resolution, first + entries++, ResolutionText(width, height));
-  }
-  m_graph.m_nYuvFormatCount = entries;
+  m_resolutions = std::move(model);
+  emit resolutionListsChanged(m_resolutions);
 }
 
-void CVistrelDlg::SelectStoredFormat() {
+void CaptureSession::SelectStoredFormat() {
   const int j = m_graph.m_nFormatIndex + (m_graph.m_bFormatMjpg ? m_graph.m_nYuvFormatCount : 0);
   std::vector<std::uint8_t> caps(static_cast<std::size_t>(kStreamConfigCapsSize));
   AM_MEDIA_TYPE chosen;
@@ -186,17 +177,15 @@ void CVistrelDlg::SelectStoredFormat() {
     mjpg = current.subtype == MEDIASUBTYPE_MJPG;
   }
 
-  QMenu* resolution = m_menu->ResolutionMenu();
-  if (m_bServiceMode) {
-    MainMenu::CheckAt(resolution, 1, mjpg);
-    MainMenu::CheckAt(resolution, 0, !mjpg);
-    MainMenu::CheckAt(MainMenu::SubMenu(resolution, mjpg ? 1 : 0), m_graph.m_nFormatIndex, true);
-  } else {
-    MainMenu::CheckAt(resolution, m_graph.m_nFormatIndex, true);
-  }
+  // Service mode marks the entry in the list of the format the camera now sends; the
+  // flat list has one family only.
+  const FormatFamily listed = m_graph.m_bFormatMjpg ? FormatFamily::Mjpg : FormatFamily::Yuv;
+  m_resolutions.marked =
+      ResolutionMark{m_bServiceMode ? (mjpg ? FormatFamily::Mjpg : FormatFamily::Yuv) : listed, m_graph.m_nFormatIndex};
+  emit resolutionMarked(m_resolutions);
 }
 
-void CVistrelDlg::DerivePanCentre() {
+void CaptureSession::DerivePanCentre() {
   const double w = m_view.m_nVideoWidth;
   const double h = m_view.m_nVideoHeight;
   m_view.m_nPanX = static_cast<int>((m_view.m_fPanOffsetX + 1.0) * w * 0.5);

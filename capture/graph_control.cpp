@@ -1,16 +1,20 @@
 // Connecting, running, stopping and taking apart the capture graph.
-#include "app/vistrel_app.h"
-#include "mainwnd/command_ids.h"
-#include "mainwnd/main_menu.h"
-#include "mainwnd/main_status_bar.h"
-#include "mainwnd/vistrel_dlg.h"
+#include "capture/camera_discovery.h"
+#include "capture/capture_session.h"
+#include "texts/user_files.h"
 #include "platform/graph/com_factory.h"
 
 namespace {
 bool Rendered(HRESULT hr) { return hr == S_OK || hr == VFW_S_NOPREVIEWPIN; }
 }  // namespace
 
-bool CVistrelDlg::SelectCamera(const std::shared_ptr<IMoniker>& moniker) {
+void CaptureSession::CloseCamera() {
+  StopPreview();
+  DisconnectGraph();
+  ReleaseGraph();
+}
+
+bool CaptureSession::SelectCamera(const std::shared_ptr<IMoniker>& moniker) {
   // The same moniker object is the camera in use; a new search makes new ones.
   if (moniker == m_graph.m_pMoniker) return true;
   m_graph.m_pMoniker = moniker;
@@ -25,7 +29,30 @@ bool CVistrelDlg::SelectCamera(const std::shared_ptr<IMoniker>& moniker) {
   return true;
 }
 
-bool CVistrelDlg::ConnectGraph() {
+void CaptureSession::SetPreviewWanted(bool wanted) {
+  m_graph.m_bPreviewWanted = wanted;
+  if (!wanted) {
+    StopPreview();
+    return;
+  }
+  if (!m_graph.m_bGraphConnected) ConnectGraph();
+  StartPreview();
+}
+
+bool CaptureSession::OpenFirstCamera() {
+  if (m_cameras.FindCameras() == 0) return false;
+  return SelectCamera(m_cameras.m_pCameraMonikers[0]);
+}
+
+bool CaptureSession::Play() {
+  m_graph.m_bPreviewWanted = true;
+  if (!HasCaptureSource()) return OpenFirstCamera() && m_graph.m_bPreviewing;
+  if (m_graph.m_bPreviewing) return true;
+  if (!m_graph.m_bGraphConnected && !ConnectGraph()) return false;
+  return StartPreview();
+}
+
+bool CaptureSession::ConnectGraph() {
   CaptureGraphState& g = m_graph;
   if (g.m_bGraphConnected) return true;
   if (g.m_bPreviewing) return false;
@@ -39,13 +66,13 @@ bool CVistrelDlg::ConnectGraph() {
                                                   g.m_pGrabberFilter, g.m_pNullRenderer)) &&
       !Rendered(g.m_pCaptureBuilder->RenderStream(&PIN_CATEGORY_PREVIEW, &MEDIATYPE_Video, g.m_pSourceFilter,
                                                   g.m_pGrabberFilter, g.m_pNullRenderer))) {
-    m_app.UiText(Txt::Msg_NOPREVIEW);
+    m_texts.UiText(Txt::Msg_NOPREVIEW);
     g.m_bGraphConnected = false;
     return false;
   }
 
   // The still stream: the camera's button; a camera without a still pin has none.
-  platform::ComFactory* com = m_app.Platform().com.get();
+  platform::ComFactory* com = m_cameras.Platform().com.get();
   if (com && SUCCEEDED(com->CreateSampleGrabber(g.m_pStillGrabber)) && g.m_pStillGrabber &&
       SUCCEEDED(g.m_pGraph->AddFilter(g.m_pStillGrabber, QStringLiteral("SG Grabber")))) {
     if (auto grabber = ::QueryInterface<ISampleGrabber>(g.m_pStillGrabber)) {
@@ -65,41 +92,41 @@ bool CVistrelDlg::ConnectGraph() {
   return true;
 }
 
-bool CVistrelDlg::StartPreview() {
-  OnPreviewStarting();
+bool CaptureSession::StartPreview() {
+  emit previewStarting();
   CaptureGraphState& g = m_graph;
   if (g.m_bPreviewing) return true;
   if (!g.m_bGraphConnected) return false;
   auto control = ::QueryInterface<IMediaControl>(g.m_pGraph);
   if (!control || FAILED(control->Run())) {
     if (control) control->Stop();
-    m_app.UiText(Txt::Msg_CONNOTPREVIEW);
+    m_texts.UiText(Txt::Msg_CONNOTPREVIEW);
     return false;
   }
   g.m_bPreviewing = true;
-  if (g.m_pSourceFilter) m_menu->Check(cmd::ID_PLAY, !g.m_bPreviewWanted);
-  RefreshZoomPictures();
-  RefreshMirrorPictures();
-  RefreshPlayPicture();
-  LayOutForResolution();
-  m_wndStatusBar->SetPaneText(2, m_app.m_strCameraNames[0]);
+  // The stall watch counts from now.
+  m_stallFrameCount = m_frameCount.load();
+  m_lastProgress = m_clock();
+  m_stallTimer.start(1000, this);
+  emit previewStarted();
   return true;
 }
 
-bool CVistrelDlg::StopPreview() {
+bool CaptureSession::StopPreview() {
   CaptureGraphState& g = m_graph;
   if (!g.m_bPreviewing) return false;
   auto control = ::QueryInterface<IMediaControl>(g.m_pGraph);
   if (!control || FAILED(control->Stop())) {
-    m_app.UiText(Txt::Msg_NOSTOPPREVIEW);
+    m_texts.UiText(Txt::Msg_NOSTOPPREVIEW);
     return false;
   }
   g.m_bPreviewing = false;
-  RefreshPlayPicture();
+  m_stallTimer.stop();
+  emit previewStopped();
   return true;
 }
 
-void CVistrelDlg::DisconnectGraph() {
+void CaptureSession::DisconnectGraph() {
   CaptureGraphState& g = m_graph;
   if (g.m_pGraph) {
     const std::shared_ptr<IBaseFilter> filters[] = {g.m_pSourceFilter, g.m_pGrabberFilter, g.m_pStillGrabber,
@@ -130,7 +157,7 @@ void CVistrelDlg::DisconnectGraph() {
   g.m_bGraphConnected = false;
 }
 
-void CVistrelDlg::RemoveDownstream(const std::shared_ptr<IBaseFilter>& filter) {
+void CaptureSession::RemoveDownstream(const std::shared_ptr<IBaseFilter>& filter) {
   if (!filter || !m_graph.m_pGraph) return;
   std::vector<std::shared_ptr<IPin>> pins;
   if (FAILED(filter->EnumPins(pins))) return;
@@ -146,9 +173,9 @@ void CVistrelDlg::RemoveDownstream(const std::shared_ptr<IBaseFilter>& filter) {
   }
 }
 
-void CVistrelDlg::ReleaseGraph() {
+void CaptureSession::ReleaseGraph() {
   CaptureGraphState& g = m_graph;
-  // The grabbers hold plain pointers to this window; they are told to forget them first.
+  // The grabbers hold plain pointers to this session; they are told to forget them first.
   if (auto callback = ::QueryInterface<IFrameGrabberCallback>(g.m_pGrabberFilter)) callback->SetCallback(nullptr);
   if (auto still = ::QueryInterface<ISampleGrabber>(g.m_pStillGrabber)) still->SetCallback(nullptr, 1);
   g.m_pSourceFilter.reset();

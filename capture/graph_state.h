@@ -1,4 +1,4 @@
-// The capture graph of the main window and its state.
+// The capture graph and its state.
 #pragma once
 
 #include <QString>

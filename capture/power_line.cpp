@@ -1,17 +1,15 @@
 // The power-line frequency: 50 Hz or 60 Hz against the flicker of the room's lights.
-#include "mainwnd/command_ids.h"
-#include "mainwnd/main_menu.h"
-#include "mainwnd/vistrel_dlg.h"
+#include "capture/capture_session.h"
 
 namespace {
 constexpr int k50Hz = 1;
 constexpr int k60Hz = 2;
 }  // namespace
 
-void CVistrelDlg::SetPowerLine50Hz() { SetPowerLine(k50Hz); }
-void CVistrelDlg::SetPowerLine60Hz() { SetPowerLine(k60Hz); }
+void CaptureSession::SetPowerLine50Hz() { SetPowerLine(k50Hz); }
+void CaptureSession::SetPowerLine60Hz() { SetPowerLine(k60Hz); }
 
-void CVistrelDlg::SetPowerLine(int frequency) {
+void CaptureSession::SetPowerLine(int frequency) {
   // Only a camera that delivers frames takes the setting (and the marks follow it).
   if (!m_graph.m_pSourceFilter || !HasFramePicture()) return;
   if (auto properties = ::QueryInterface<IKsPropertySet>(m_graph.m_pSourceFilter)) {
@@ -27,19 +25,18 @@ void CVistrelDlg::SetPowerLine(int frequency) {
     (void)set;  // a camera without the setting keeps its own; the choice is still kept
   }
   m_camera.m_nPowerLineFreq = frequency;
-  m_menu->Check(cmd::ID_50HZ, frequency == k50Hz);
-  m_menu->Check(cmd::ID_60HZ, frequency == k60Hz);
+  emit powerLineChanged(frequency, m_bPowerLineAvailable);
 }
 
-void CVistrelDlg::ApplyPowerLineFromSettings() {
+void CaptureSession::ApplyPowerLineFromSettings() {
+  // Open to choice again after a removal greyed it, and marked as asked even when no
+  // frame came yet (then the camera keeps its own).
+  m_bPowerLineAvailable = true;
   const bool fifty = m_camera.m_nPowerLineFreq == k50Hz;
   if (fifty) {
     SetPowerLine50Hz();
   } else {
     SetPowerLine60Hz();
   }
-  m_menu->Check(cmd::ID_50HZ, fifty);
-  m_menu->Check(cmd::ID_60HZ, !fifty);
-  m_menu->Enable(cmd::ID_50HZ, true);
-  m_menu->Enable(cmd::ID_60HZ, true);
+  emit powerLineChanged(fifty ? k50Hz : k60Hz, true);
 }

@@ -1,40 +1,24 @@
-// Choosing a resolution: the menu marks, then a restart of the stream with the
+// Choosing a resolution: the mark, then a restart of the stream with the
 // capability behind the chosen entry.
-#include <QMenu>
-
 #include <cstdlib>
 #include <vector>
 
-#include "mainwnd/command_ids.h"
-#include "mainwnd/main_menu.h"
-#include "mainwnd/vistrel_dlg.h"
+#include "capture/capture_session.h"
 #include "platform/graph/media_format.h"
 
-void CVistrelDlg::OnResolution(int id) {
-  const bool mjpg = cmd::IsMjpgResolution(id);
-  const int index = id - (mjpg ? cmd::ID_MJPG_FIRST : cmd::ID_YUV_FIRST);
-
-  for (int k = 0; k < cmd::kResolutionCommands; ++k) {
-    m_menu->Check(cmd::ID_YUV_FIRST + k, false);
-    m_menu->Check(cmd::ID_MJPG_FIRST + k, false);
-  }
-  m_menu->Check(id, true);
-  if (m_bServiceMode) {
-    QMenu* resolution = m_menu->ResolutionMenu();
-    MainMenu::CheckAt(resolution, 0, !mjpg);
-    MainMenu::CheckAt(resolution, 1, mjpg);
-  }
+void CaptureSession::SelectResolution(FormatFamily family, int index) {
+  const bool mjpg = family == FormatFamily::Mjpg;
+  m_resolutions.marked = ResolutionMark{family, index};
+  emit resolutionMarked(m_resolutions);
 
   m_graph.m_bFormatMjpg = mjpg;
-  m_bStillPending = true;
-  m_bStillArmed = false;
+  RearmStill();
   RestartWithCapability(mjpg ? 2 * (m_graph.m_nYuvFormatCount + index) : 2 * index);
   m_graph.m_nFormatIndex = index;
-  m_bStillPending = true;
-  m_bStillArmed = false;
+  RearmStill();
 }
 
-void CVistrelDlg::RestartWithCapability(int capability) {
+void CaptureSession::RestartWithCapability(int capability) {
   CaptureGraphState& g = m_graph;
   if (!g.m_pSourceFilter || !g.m_pGrabberFilter) return;
   if (g.m_bPreviewWanted) StopPreview();
@@ -59,11 +43,14 @@ void CVistrelDlg::RestartWithCapability(int capability) {
     }
   }
 
+  // No frame picture until a frame of the new size arrives.
+  std::shared_ptr<const CxImage> previous;
   {
     std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
-    m_frame.m_pFrameImage.reset();
+    previous.swap(m_frame.m_pFrameImage);
   }
-  OnPreviewStarting();
+  previous.reset();
+  emit previewStarting();
   if (g.m_bPreviewWanted) {
     if (ConnectGraph()) StartPreview();
   }

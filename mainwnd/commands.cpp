@@ -2,12 +2,13 @@
 // Exit, the language commands and About.
 #include <QMetaObject>
 
-#include "app/about_dlg.h"
-#include "app/language.h"
-#include "app/vistrel_app.h"
+#include "capture/capture_session.h"
+#include "mainwnd/about_dlg.h"
 #include "mainwnd/command_ids.h"
 #include "mainwnd/main_menu.h"
 #include "mainwnd/vistrel_dlg.h"
+#include "texts/language.h"
+#include "texts/user_files.h"
 
 void CVistrelDlg::OnCommand(int id) {
   switch (id) {
@@ -61,10 +62,10 @@ void CVistrelDlg::OnCommand(int id) {
       OnCaptureFolder();
       break;
     case cmd::ID_50HZ:
-      SetPowerLine50Hz();
+      m_session->SetPowerLine50Hz();
       break;
     case cmd::ID_60HZ:
-      SetPowerLine60Hz();
+      m_session->SetPowerLine60Hz();
       break;
     case cmd::ID_640X480:
       OnResolution(cmd::ID_YUV_FIRST);
@@ -81,7 +82,7 @@ void CVistrelDlg::OnCommand(int id) {
 }
 
 void CVistrelDlg::OnLanguage(int index) {
-  m_app.SetLanguage(language::NameOf(index), index);
+  m_files.SetLanguage(language::NameOf(index), index);
   ApplyWindowTexts();
   ShowLanguageCheck(index);
 }
@@ -93,12 +94,12 @@ void CVistrelDlg::ShowLanguageCheck(int index) {
 }
 
 void CVistrelDlg::OnAbout(bool fromMenu) {
-  CAboutDlg about(m_app, this);
+  CAboutDlg about(m_files, this);
   about.OnInitDialog();
   about.exec();
   // From the About menu the window shows a new language at once; from the context
   // menu its texts follow at the next text pass. The check mark follows at once, so
   // the Language menu never marks a language other than the one in use.
   if (fromMenu) ApplyWindowTexts();
-  ShowLanguageCheck(m_app.CurrentLanguageIndex());
+  ShowLanguageCheck(m_files.CurrentLanguageIndex());
 }

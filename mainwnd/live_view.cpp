@@ -1,14 +1,22 @@
 // The live view: the overlay, the composition of the shown picture off the UI thread,
 // and the paint requests of the frames.
+#include <QCoreApplication>
 #include <QEvent>
 
-#include "mainwnd/display_worker.h"
-#include "mainwnd/overlay_picture.h"
+#include "capture/capture_session.h"
 #include "mainwnd/video_view.h"
 #include "mainwnd/vistrel_dlg.h"
+#include "view/display_worker.h"
+#include "view/overlay_picture.h"
+
+QEvent::Type CVistrelDlg::FramePaintEvent() {
+  static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
+  return type;
+}
 
 void CVistrelDlg::BuildOverlay() {
-  auto overlay = std::make_shared<const OverlayPicture>(m_view.m_nVideoWidth, m_view.m_nVideoHeight, m_overlay);
+  const ViewSettings& view = m_session->m_view;
+  auto overlay = std::make_shared<const OverlayPicture>(view.m_nVideoWidth, view.m_nVideoHeight, m_session->m_overlay);
   std::lock_guard<std::mutex> lock(m_overlayLock);
   m_overlayPicture = std::move(overlay);
 }
@@ -20,23 +28,27 @@ std::shared_ptr<const OverlayPicture> CVistrelDlg::CurrentOverlay() const {
 
 void CVistrelDlg::ComposeFrame() {
   const std::shared_ptr<const OverlayPicture> overlay = CurrentOverlay();
-  std::shared_ptr<CxImage> picture;
-  {
-    std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
-    const CxImage* frame = m_frame.m_pFrameImage.get();
-    if (frame && frame->IsValid()) {
-      // Each byte of the shown picture is written once, frame or overlay; a picture that
-      // carries this overlay already gets only the frame's uncovered pixels.
-      picture = m_pictures.Compose(*frame, overlay);
-      if (picture) m_frame.m_imgShown = picture;
-    }
-  }
+  // The frame picture is shared and never changed once swapped in: it is composed
+  // outside the frame lock, and each byte of the shown picture is written once, frame
+  // or overlay (a picture that carries this overlay already gets only the frame's
+  // uncovered pixels).
+  const std::shared_ptr<const CxImage> frame = m_session->FramePicture();
+  std::shared_ptr<const CxImage> picture;
+  if (frame && frame->IsValid()) picture = m_pictures.Compose(*frame, overlay);
   if (picture) {
+    m_session->SetShownPicture(picture);
     m_view1000->Publish(std::move(picture));
   } else if (overlay && overlay->Image().IsValid()) {
     // Before the first frame (and after a resolution change) the overlay shows alone.
     m_view1000->Publish(std::shared_ptr<const CxImage>(overlay, &overlay->Image()));
   }
+}
+
+void CVistrelDlg::OnFrameReady(int width, int height) {
+  // Streaming thread. A recording asked for opens its file at this frame's size.
+  m_recording->OnFrame(width, height);
+  // Posted, never sent: the streaming thread does not wait for the UI thread.
+  QCoreApplication::postEvent(this, new QEvent(FramePaintEvent()));
 }
 
 void CVistrelDlg::OnFramePaint() {

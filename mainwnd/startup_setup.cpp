@@ -1,4 +1,5 @@
 // The start-up set-up of menus and toolbar.
+#include "capture/capture_session.h"
 #include "mainwnd/command_ids.h"
 #include "mainwnd/main_menu.h"
 #include "mainwnd/main_toolbar.h"
@@ -11,9 +12,9 @@ constexpr int kAutoExposureIcon = 163;
 }  // namespace
 
 void CVistrelDlg::SetUpMenusAndToolbar() {
-  m_wndToolBar->EnableButton(cmd::ID_ZOOMOUT, m_view.m_fZoom > 1.0f);
-  const bool h = m_view.m_bHMirror != 0;
-  const bool v = m_view.m_bVMirror != 0;
+  m_wndToolBar->EnableButton(cmd::ID_ZOOMOUT, m_session->m_view.m_fZoom > 1.0f);
+  const bool h = m_session->m_view.m_bHMirror != 0;
+  const bool v = m_session->m_view.m_bVMirror != 0;
   m_wndToolBar->CheckButton(cmd::ID_HMIRROR, h);
   m_wndToolBar->CheckButton(cmd::ID_VMIRROR, v);
   m_menu->Check(cmd::ID_HMIRROR, h);
@@ -26,7 +27,7 @@ void CVistrelDlg::SetUpMenusAndToolbar() {
     m_menu->RemoveItem(cmd::ID_MOVE);
     m_menu->RemoveItem(cmd::ID_PROPERTY);
     m_wndToolBar->ReplacePicture(kPropertyPicture,
-                                 m_camera.m_bExposureAuto ? kAutoExposureIcon : kManualExposureIcon);
+                                 m_session->m_camera.m_bExposureAuto ? kAutoExposureIcon : kManualExposureIcon);
   }
   ApplyWindowTexts();
 }

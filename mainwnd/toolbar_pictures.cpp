@@ -1,4 +1,5 @@
 // Toolbar pictures that show state: play, zoom and mirror.
+#include "capture/capture_session.h"
 #include "mainwnd/main_toolbar.h"
 #include "mainwnd/vistrel_dlg.h"
 
@@ -10,19 +11,19 @@ constexpr int Active(int index) { return 154 + index; }
 }  // namespace
 
 void CVistrelDlg::RefreshPlayPicture() {
-  m_wndToolBar->ReplacePicture(kPlay, m_graph.m_bPreviewing ? Plain(kPlay) : Active(kPlay));
+  m_wndToolBar->ReplacePicture(kPlay, m_session->m_graph.m_bPreviewing ? Plain(kPlay) : Active(kPlay));
 }
 
 void CVistrelDlg::RefreshZoomPictures() {
-  const bool plain = m_view.m_fZoom == 1.0f;
+  const bool plain = m_session->m_view.m_fZoom == 1.0f;
   for (int index : {kZoomIn, kZoomOut, kZoomReset}) {
     m_wndToolBar->ReplacePicture(index, plain ? Plain(index) : Active(index));
   }
 }
 
 void CVistrelDlg::RefreshMirrorPictures() {
-  const bool h = m_view.m_bHMirror != 0;
-  const bool v = m_view.m_bVMirror != 0;
+  const bool h = m_session->m_view.m_bHMirror != 0;
+  const bool v = m_session->m_view.m_bVMirror != 0;
   m_wndToolBar->ReplacePicture(kHMirror, h ? Active(kHMirror) : Plain(kHMirror));
   m_wndToolBar->ReplacePicture(kVMirror, v ? Active(kVMirror) : Plain(kVMirror));
   m_wndToolBar->ReplacePicture(kMirrorReset, h || v ? Active(kMirrorReset) : Plain(kMirrorReset));

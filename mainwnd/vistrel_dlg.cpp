@@ -6,18 +6,13 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
-#include "app/vistrel_app.h"
-#include "mainwnd/command_ids.h"
-#include "mainwnd/display_worker.h"
+#include "capture/capture_session.h"
 #include "mainwnd/main_menu.h"
-#include "mainwnd/main_status_bar.h"
-#include "mainwnd/main_toolbar.h"
-#include "mainwnd/overlay_picture.h"
 #include "mainwnd/video_view.h"
-#include "media/recorder.h"
-#include "platform/usb/device_monitor.h"
-#include "platform/virtualcam/virtual_camera.h"
+#include "media/capture_folder.h"
 #include "res/resources.h"
+#include "texts/user_files.h"
+#include "view/display_worker.h"
 
 namespace {
 // The view before any camera sets its size: 344 × 238 dialog units of the window's
@@ -27,12 +22,10 @@ constexpr int kInitialViewWidth = 344 * 6 / 4;
 constexpr int kInitialViewHeight = 238 * 13 / 8;
 // The window's border beside the view, as in the window's design (345 against 344 units).
 constexpr int kViewBorder = 3;
-
-// Text of the About item of the window's context menu.
-const char* const kAboutItemText = "关于 Vistrel(&A)...";
 }  // namespace
 
-CVistrelDlg::CVistrelDlg(CVistrelApp& app, QWidget* parent) : QDialog(parent), m_app(app) {
+CVistrelDlg::CVistrelDlg(UserFiles& files, CameraDiscovery& cameras, bool serviceMode, QWidget* parent)
+    : QDialog(parent), m_bServiceMode(serviceMode), m_files(files), m_cameras(cameras) {
   setWindowTitle(QStringLiteral("Tavio"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -44,119 +37,16 @@ CVistrelDlg::CVistrelDlg(CVistrelApp& app, QWidget* parent) : QDialog(parent), m
 
   m_menu = new MainMenu(this);
   layout->setMenuBar(m_menu->Bar());
-  connect(m_menu, &MainMenu::command, this, &CVistrelDlg::OnCommand);
 
   m_view1000 = new CVideoView(this);
   m_view1000->setFixedSize(kInitialViewWidth, kInitialViewHeight);
   layout->addWidget(m_view1000);
   LayOutFixed();
-}
 
-CVistrelDlg::~CVistrelDlg() { DestroyWindow(); }
-
-int CVistrelDlg::DoModal() {
-  OnInitDialog();
-  const int result = exec();
-  DestroyWindow();
-  return result;
-}
-
-bool CVistrelDlg::OnInitDialog() {
-  if (m_bInitialised) return true;
-  m_bInitialised = true;
-
-  // The window's context menu stands in for the system menu: a separator, then About.
-  m_contextMenu = new QMenu(this);
-  m_contextMenu->addSeparator();
-  QAction* about = m_contextMenu->addAction(QString::fromUtf8(kAboutItemText));
-  connect(about, &QAction::triggered, this, [this] { OnCommand(cmd::IDM_ABOUTBOX); });
-
-  setWindowIcon(AppIcon());
-
-  // Camera arrival and removal; without udev the program simply sees none. The virtual
-  // camera's plug and unplug come the same way.
-  m_hDevNotify = std::make_unique<platform::DeviceMonitor>();
-  const bool registered = m_hDevNotify->Register();
-  (void)registered;
-  connect(m_hDevNotify.get(), &platform::DeviceMonitor::deviceChange, this, &CVistrelDlg::OnDeviceChange);
-  if (const auto& camera = m_app.Platform().virtualCamera) {
-    platform::DeviceMonitor* monitor = m_hDevNotify.get();
-    m_plugListener = camera->AddPlugListener([monitor](bool plugged) {
-      monitor->Post(plugged ? platform::DBT_DEVICEARRIVAL : platform::DBT_DEVICEREMOVECOMPLETE);
-    });
-  }
-
-  LoadCaptureFolder();
-  ApplyWindowTexts();
-
-  m_wndToolBar = new MainToolBar(this);
-  m_wndToolBar->SetTooltipSource([this](int id) { return TooltipText(id); });
-  connect(m_wndToolBar, &MainToolBar::command, this, &CVistrelDlg::OnCommand);
-  static_cast<QVBoxLayout*>(layout())->insertWidget(0, m_wndToolBar);
-
-  m_wndStatusBar = new MainStatusBar(this);
-  layout()->addWidget(m_wndStatusBar);
-
-  m_display = std::make_unique<DisplayWorker>([this] { ComposeFrame(); });
-  m_recorder = std::make_unique<Recorder>();
-  if (m_app.FindCameras() > 0) SelectCamera(m_app.m_pCameraMonikers[0]);
-
-  SetUpMenusAndToolbar();
-
-  ShowLanguageCheck(m_app.CurrentLanguageIndex());
-  m_menu->SetBitmap(cmd::ID_CHINESE, MenuBitmap(140));
-  m_menu->SetBitmap(cmd::ID_ENGLISH, MenuBitmap(141));
-  m_menu->SetBitmap(cmd::ID_JAPANESE, MenuBitmap(142));
-  LayOutFixed();
-  return true;
-}
-
-bool CVistrelDlg::DestroyWindow() {
-  if (m_bShutDown) return true;
-  m_bShutDown = true;
-  if (!m_bInitialised) return true;
-
-  // A recording in progress is finished first, so closing never loses it.
-  bool recording = false;
-  {
-    std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
-    recording = m_rec.m_bRecordStopped == 0;
-    m_rec.m_bRecordStopped = 1;
-    m_rec.m_bRecordOpen = false;
-  }
-  if (recording) {
-    m_timer2.stop();
-    m_timer1.stop();
-  }
-  if (m_recorder) m_recorder->Close();
-
-  StopPreview();
-  DisconnectGraph();
-  ReleaseGraph();
-  // No frame comes now; the display worker finishes before anything it reads goes.
-  if (m_display) m_display->Stop();
-  m_recorder.reset();
-  {
-    std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
-    m_frame.m_pFrameImage.reset();
-    m_frame.m_pRawImage.reset();
-    m_frame.m_imgShown.reset();
-  }
-
-  if (m_plugListener >= 0 && m_app.Platform().virtualCamera) {
-    m_app.Platform().virtualCamera->RemovePlugListener(m_plugListener);
-    m_plugListener = -1;
-  }
-  if (m_hDevNotify) {
-    m_hDevNotify->Unregister();
-    m_hDevNotify.reset();
-  }
-  return true;
-}
-
-bool CVistrelDlg::HasFramePicture() const {
-  std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
-  return m_frame.m_pFrameImage != nullptr;
+  m_session = std::make_unique<CaptureSession>(m_cameras, m_files, m_bServiceMode);
+  m_recording = std::make_unique<RecordingControl>([this] { return m_session->ShownPicture(); });
+  // One local clock names the files and shows when a recording started.
+  m_recording->m_localTime = [this] { return m_localTime(); };
 }
 
 void CVistrelDlg::LayOutFixed() {
@@ -185,3 +75,5 @@ void CVistrelDlg::keyPressEvent(QKeyEvent* event) {
 void CVistrelDlg::contextMenuEvent(QContextMenuEvent* event) {
   if (m_contextMenu) m_contextMenu->popup(event->globalPos());
 }
+
+void CVistrelDlg::LoadCaptureFolder() { m_strFileFolder = ::LoadCaptureFolder(m_files.m_strSettingPath); }

@@ -3,9 +3,11 @@
 #include <QLayout>
 #include <QScreen>
 
+#include <algorithm>
 
-#include "mainwnd/window_layout.h"
+#include "capture/capture_session.h"
 #include "mainwnd/main_status_bar.h"
+#include "mainwnd/window_layout.h"
 #include "mainwnd/video_view.h"
 #include "mainwnd/vistrel_dlg.h"
 
@@ -15,7 +17,7 @@ constexpr int kFrameWidth = 3;     // window border around the view
 constexpr int kStatusHeight = 20;
 }  // namespace
 
-WindowLayout ComputeWindowLayout(int videoWidth, int videoHeight, QSize screen) {
+WindowLayout ComputeWindowLayout(int videoWidth, int videoHeight, QSize available, QSize chrome) {
   int vw = videoWidth;
   int vh = videoHeight;
   if (vw <= 0 || vh <= 0) {
@@ -23,32 +25,46 @@ WindowLayout ComputeWindowLayout(int videoWidth, int videoHeight, QSize screen) 
     vh = 480;
   }
   WindowLayout layout;
-  if (vw < screen.width() - kScreenMargin) {
-    layout.outerWidth = vw + kFrameWidth;
-    layout.view = QSize(vw, vh);
-  } else {
-    layout.outerWidth = screen.width();
-    layout.view = QSize(screen.width() - 4, screen.height() - 36);
-  }
+  const bool fits = vw < available.width() - kScreenMargin && vw + chrome.width() <= available.width() &&
+                    vh + chrome.height() <= available.height();
+  layout.view = fits ? QSize(vw, vh)
+                     : QSize(std::max(1, available.width() - chrome.width()),
+                             std::max(1, available.height() - chrome.height()));
+  layout.outerWidth = layout.view.width() + kFrameWidth;
   return layout;
+}
+
+QPoint PlaceInside(const QRect& frame, const QRect& available) {
+  const int x = std::max(available.left(), std::min(frame.left(), available.right() + 1 - frame.width()));
+  const int y = std::max(available.top(), std::min(frame.top(), available.bottom() + 1 - frame.height()));
+  return {x, y};
 }
 
 void CVistrelDlg::LayOutForResolution() {
   QScreen* screen = this->screen();
-  const WindowLayout l = ComputeWindowLayout(m_view.m_nVideoWidth, m_view.m_nVideoHeight,
-                                             screen ? screen->size() : QSize(1920, 1080));
-  m_view1000->setFixedSize(l.view);
+  const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
   m_wndStatusBar->setFixedHeight(kStatusHeight);
   layout()->activate();
-  // The width is the view's plus the border; the height is what the bars and the view
-  // take on this desktop (their heights are the toolkit's, not fixed numbers).
+  // What the window adds around the view: its frame (known once it is shown), the
+  // border, and the bars at the heights the toolkit gives them on this desktop.
+  const QSize frameExtra = frameGeometry().size() - geometry().size();
+  const int bars = layout()->totalSizeHint().height() - m_view1000->height();
+  const QSize chrome(frameExtra.width() + kFrameWidth, frameExtra.height() + bars);
+  const WindowLayout l =
+      ComputeWindowLayout(m_session->m_view.m_nVideoWidth, m_session->m_view.m_nVideoHeight, available.size(), chrome);
+  m_view1000->setFixedSize(l.view);
+  layout()->activate();
   m_nOuterWidth = l.outerWidth;
   LayOutFixed();
+  // The whole window stays on its screen, whichever size it took.
+  const QRect frame(frameGeometry().topLeft(), frameGeometry().size());
+  const QPoint place = PlaceInside(frame, available);
+  if (place != frame.topLeft()) move(place);
   ShowResolutionAndZoom();
 }
 
 void CVistrelDlg::ShowResolutionAndZoom() {
-  m_wndStatusBar->SetPaneText(0, QStringLiteral("%1 X %2").arg(m_view.m_nVideoWidth.load()).arg(
-                                     m_view.m_nVideoHeight.load()));
+  m_wndStatusBar->SetPaneText(0, QStringLiteral("%1 X %2").arg(m_session->m_view.m_nVideoWidth.load()).arg(
+                                     m_session->m_view.m_nVideoHeight.load()));
   ShowZoom();
 }

@@ -1,14 +1,15 @@
 // The main window's texts: the text pass over menus and caption, and the tooltips.
 #include <QMenu>
 
-#include "app/vistrel_app.h"
+#include "capture/capture_session.h"
+#include "texts/user_files.h"
 #include "mainwnd/command_ids.h"
 #include "mainwnd/main_menu.h"
 #include "mainwnd/vistrel_dlg.h"
 
 void CVistrelDlg::ApplyWindowTexts() {
   auto look = [this](Txt t) -> const QString& {
-    return m_strTexts[static_cast<int>(t)] = m_app.UiText(t);
+    return m_strTexts[static_cast<int>(t)] = m_files.UiText(t);
   };
 
   setWindowTitle(look(Txt::Main_MainCaption));
@@ -23,7 +24,7 @@ void CVistrelDlg::ApplyWindowTexts() {
   m_menu->SetText(cmd::ID_PLAY, look(Txt::Main_OPEN));
   m_menu->SetText(cmd::ID_PLAY, look(Txt::Main_PLAY));
   m_menu->SetText(cmd::ID_PLAY, look(Txt::Main_STOP));
-  if (m_graph.m_pSourceFilter) m_menu->Check(cmd::ID_PLAY, !m_graph.m_bPreviewWanted);
+  if (m_session->HasCaptureSource()) m_menu->Check(cmd::ID_PLAY, !m_session->m_graph.m_bPreviewWanted);
   m_menu->SetText(cmd::ID_SNAP, look(Txt::Main_SNAP));
   m_menu->SetText(cmd::ID_RECORD, look(Txt::Main_RECORD));
   m_menu->SetText(cmd::ID_HMIRROR, look(Txt::Main_HMIRROR));
@@ -59,11 +60,13 @@ void CVistrelDlg::ApplyWindowTexts() {
   look(Txt::Main_TIMELEN);
 }
 
+QString CVistrelDlg::Text(Txt t) const { return m_strTexts[static_cast<int>(t)]; }
+
 QString CVistrelDlg::TooltipText(int id) const {
   switch (id) {
     case cmd::ID_PLAY:
       if (!HasFramePicture()) return Text(Txt::Main_OPEN);
-      return m_graph.m_bPreviewWanted ? Text(Txt::Main_STOP) : Text(Txt::Main_PLAY);
+      return m_session->m_graph.m_bPreviewWanted ? Text(Txt::Main_STOP) : Text(Txt::Main_PLAY);
     case cmd::ID_SNAP:
       return Text(Txt::Main_SNAP);
     case cmd::ID_RECORD:
@@ -83,7 +86,7 @@ QString CVistrelDlg::TooltipText(int id) const {
     case cmd::ID_PROPERTY:
       if (m_bServiceMode) return Text(Txt::Main_PERPROTY);
       // The action a click takes.
-      return m_camera.m_bExposureAuto ? Text(Txt::Main_MANUALEXPOSURE) : Text(Txt::Main_AUTOEXPOSURE);
+      return m_session->m_camera.m_bExposureAuto ? Text(Txt::Main_MANUALEXPOSURE) : Text(Txt::Main_AUTOEXPOSURE);
     default:
       return {};
   }

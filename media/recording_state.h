@@ -1,4 +1,4 @@
-// The state of a recording, kept by the main window.
+// The state of a recording.
 #pragma once
 
 #include <QString>
@@ -7,7 +7,7 @@
 #include <cstdint>
 
 struct RecordingState {
-  // Guarded by the frame lock: the frame intake reads them on the streaming thread.
+  // Guarded by the recording's lock: the frame intake reads them on the streaming thread.
   int m_bRecordStopped = 1;       // 1: no recording; 0: asked for or running
   bool m_bRecordOpen = false;     // the file of the current recording is open
   bool m_bRecordOpening = false;  // the recorder is opening the file

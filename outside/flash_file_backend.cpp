@@ -10,6 +10,7 @@
 
 #include "outside/alc_ids.h"
 #include "platform/shell/file_io.h"
+#include "platform/shell/shell.h"
 
 namespace {
 
@@ -100,6 +101,6 @@ void FlashFileBackend::Load() {
 // The flash file is replaced whole, so a crash leaves either the old or the new flash,
 // never a mixture.
 bool FlashFileBackend::Store() const {
-  if (!QDir().mkpath(m_folder)) return false;
+  if (!platform::shell::MakeUserFolder(m_folder)) return false;
   return platform::ReplaceFileAtomically(FlashFilePath(*m_camera), m_image.data(), m_image.size());
 }

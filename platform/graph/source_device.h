@@ -77,8 +77,18 @@ class SourceDevice {
     std::function<void()> still;                    // still thread, once per button press
     std::function<void()> lost;                     // the camera went away or stalled; no frame follows
   };
+  // Fails while streaming, and when called from inside one of the source's callbacks.
   virtual bool Start(Callbacks callbacks) = 0;
-  // Returns after the last frame and still callback have returned; none comes later.
+  // From any other thread: returns after the last frame, still and lost callback have
+  // returned; none comes later.
+  //
+  // From inside one of the source's own callbacks, Stop cannot wait for the thread it
+  // runs on: it ends delivery and returns at once. The callback that called it is the
+  // last one of its thread, nothing that begins on the source's other threads after
+  // the call is delivered (one already under way there may still finish), and
+  // IsStreaming is false from then on. The threads are joined by the next Start or
+  // Stop from another thread, or by the destructor, which must not run inside a
+  // callback.
   virtual void Stop() = 0;
   virtual bool IsStreaming() const = 0;
 

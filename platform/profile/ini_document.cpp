@@ -25,6 +25,16 @@ QString TrimBlanks(QStringView s) {
   return s.sliced(begin, end - begin).toString();
 }
 
+// Section and key names lose only the spaces around them, as with the Windows reader: a
+// tab belongs to the name.
+QString TrimSpaces(QStringView s) {
+  qsizetype begin = 0;
+  qsizetype end = s.size();
+  while (begin < end && s[begin] == u' ') ++begin;
+  while (end > begin && s[end - 1] == u' ') --end;
+  return s.sliced(begin, end - begin).toString();
+}
+
 // Cuts to the longest value a reader's buffer holds, without splitting a surrogate pair.
 QString CutValue(QString value) {
   if (value.size() > kMaxValueLength) {
@@ -71,17 +81,20 @@ IniDocument IniDocument::Parse(const QByteArray& bytes) {
   bool sawLineEnd = false;
   qsizetype start = pos;
   for (qsizetype i = pos; i < end; i += unit) {
-    if (!isUnit(i, '\n')) continue;
-    qsizetype bodyEnd = i;
-    const bool crlf = bodyEnd - start >= unit && isUnit(bodyEnd - unit, '\r');
-    if (crlf) bodyEnd -= unit;
+    // A line ends at LF, at CR LF, or at a CR alone (files from old Macintosh editors).
+    const bool lf = isUnit(i, '\n');
+    const bool cr = isUnit(i, '\r');
+    if (!lf && !cr) continue;
+    const bool crlf = cr && i + unit < end && isUnit(i + unit, '\n');
+    const qsizetype terminatorEnd = i + (crlf ? 2 * unit : unit);
     if (!sawLineEnd) {
       // The file's own line ending is kept for every line a write adds.
-      doc.m_crlf = crlf;
+      doc.m_lineEnd = crlf ? LineEnd::CrLf : lf ? LineEnd::Lf : LineEnd::Cr;
       sawLineEnd = true;
     }
-    doc.m_lines.push_back(doc.MakeLine(bytes.sliced(start, bodyEnd - start), bytes.sliced(bodyEnd, i + unit - bodyEnd)));
-    start = i + unit;
+    doc.m_lines.push_back(doc.MakeLine(bytes.sliced(start, i - start), bytes.sliced(i, terminatorEnd - i)));
+    start = terminatorEnd;
+    i = terminatorEnd - unit;
   }
   if (start < end) doc.m_lines.push_back(doc.MakeLine(bytes.sliced(start, end - start), {}));
   return doc;
@@ -124,22 +137,20 @@ IniDocument::Line IniDocument::MakeLine(const QByteArray& body, const QByteArray
   if (text) {
     line.text = *text;
     qsizetype first = 0;
-    while (first < text->size() && IsBlank(text->at(first))) ++first;
+    while (first < text->size() && text->at(first) == u' ') ++first;
     if (first < text->size() && text->at(first) == u'[') {
-      // The last ']' closes the name, as the Windows reader does.
-      const qsizetype close = text->lastIndexOf(u']');
-      if (close > first) {
-        line.kind = Kind::Section;
-        line.name = TrimBlanks(QStringView(*text).sliced(first + 1, close - first - 1));
-      } else {
-        // A header cut off by a truncated write: its keys belong to no section anyone asks for.
-        line.kind = Kind::BrokenSection;
-      }
+      // The last ']' closes the name, as the Windows reader does; a header without one
+      // (cut off by a truncated write, or typed so) names the rest of its line.
+      qsizetype close = text->lastIndexOf(u']');
+      if (close <= first) close = text->size();
+      line.kind = Kind::Section;
+      line.name = TrimSpaces(QStringView(*text).sliced(first + 1, close - first - 1));
     } else if (first < text->size() && text->at(first) != u';') {
+      // A line that starts with '=' is a key with an empty name.
       const qsizetype eq = text->indexOf(u'=', first);
       if (eq >= 0) {
         line.kind = Kind::Key;
-        line.name = TrimBlanks(QStringView(*text).sliced(first, eq - first));
+        line.name = TrimSpaces(QStringView(*text).sliced(first, eq - first));
         line.valueStart = eq + 1;
       }
     }
@@ -151,8 +162,7 @@ std::optional<std::pair<size_t, size_t>> IniDocument::FindSection(const QString&
   for (size_t header = 0; header < m_lines.size(); ++header) {
     if (m_lines[header].kind != Kind::Section || !SameName(m_lines[header].name, name)) continue;
     size_t end = header + 1;
-    while (end < m_lines.size() && m_lines[end].kind != Kind::Section && m_lines[end].kind != Kind::BrokenSection)
-      ++end;
+    while (end < m_lines.size() && m_lines[end].kind != Kind::Section) ++end;
     return std::make_pair(header, end);
   }
   return std::nullopt;
@@ -165,9 +175,8 @@ std::optional<size_t> IniDocument::FindKey(size_t begin, size_t end, const QStri
 }
 
 std::optional<QString> IniDocument::Value(const QString& section, const QString& key) const {
-  const QString k = TrimBlanks(key);
-  if (k.isEmpty()) return std::nullopt;
-  const auto range = FindSection(TrimBlanks(section));
+  const QString k = TrimSpaces(key);
+  const auto range = FindSection(TrimSpaces(section));
   if (!range) return std::nullopt;
   const auto index = FindKey(range->first, range->second, k);
   if (!index) return std::nullopt;
@@ -175,15 +184,25 @@ std::optional<QString> IniDocument::Value(const QString& section, const QString&
   return CutValue(StripQuotes(TrimBlanks(QStringView(line.text).sliced(line.valueStart))));
 }
 
-QByteArray IniDocument::LineEnd() const { return Encode(m_crlf ? QStringLiteral("\r\n") : QStringLiteral("\n")); }
+QByteArray IniDocument::LineEndBytes() const {
+  switch (m_lineEnd) {
+    case LineEnd::Lf:
+      return Encode(QStringLiteral("\n"));
+    case LineEnd::Cr:
+      return Encode(QStringLiteral("\r"));
+    case LineEnd::CrLf:
+      break;
+  }
+  return Encode(QStringLiteral("\r\n"));
+}
 
 void IniDocument::TerminateLast() {
-  if (!m_lines.empty() && m_lines.back().terminator.isEmpty()) m_lines.back().terminator = LineEnd();
+  if (!m_lines.empty() && m_lines.back().terminator.isEmpty()) m_lines.back().terminator = LineEndBytes();
 }
 
 IniDocument::SetResult IniDocument::Set(const QString& section, const QString& key, const QString& value) {
-  const QString s = TrimBlanks(section);
-  const QString k = TrimBlanks(key);
+  const QString s = TrimSpaces(section);
+  const QString k = TrimSpaces(key);
   // Anything that would not read back as the same one line is refused rather than
   // written: a line break in a value would otherwise inject lines into the file.
   if (k.isEmpty() || k.contains(u'=') || k.startsWith(u';') || k.startsWith(u'[')) return SetResult::Invalid;
@@ -195,8 +214,8 @@ IniDocument::SetResult IniDocument::Set(const QString& section, const QString& k
   const auto range = FindSection(s);
   if (!range) {
     TerminateLast();
-    m_lines.push_back(MakeLine(Encode(u'[' + s + u']'), LineEnd()));
-    m_lines.push_back(MakeLine(Encode(k + u'=' + v), LineEnd()));
+    m_lines.push_back(MakeLine(Encode(u'[' + s + u']'), LineEndBytes()));
+    m_lines.push_back(MakeLine(Encode(k + u'=' + v), LineEndBytes()));
     return SetResult::Changed;
   }
 
@@ -216,8 +235,8 @@ IniDocument::SetResult IniDocument::Set(const QString& section, const QString& k
   size_t insertAt = range->first + 1;
   for (size_t i = range->first + 1; i < range->second; ++i)
     if (m_lines[i].kind == Kind::Key) insertAt = i + 1;
-  if (m_lines[insertAt - 1].terminator.isEmpty()) m_lines[insertAt - 1].terminator = LineEnd();
-  m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt), MakeLine(Encode(k + u'=' + v), LineEnd()));
+  if (m_lines[insertAt - 1].terminator.isEmpty()) m_lines[insertAt - 1].terminator = LineEndBytes();
+  m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt), MakeLine(Encode(k + u'=' + v), LineEndBytes()));
   return SetResult::Changed;
 }
 

@@ -39,11 +39,12 @@ class IniDocument {
   QByteArray Serialize() const;
 
  private:
-  enum class Kind { Other, Section, BrokenSection, Key };
+  enum class Kind { Other, Section, Key };
+  enum class LineEnd { CrLf, Lf, Cr };
 
   struct Line {
     QByteArray body;        // the line's bytes without its terminator
-    QByteArray terminator;  // the encoded "\r\n" or "\n"; empty on an unterminated last line
+    QByteArray terminator;  // the encoded "\r\n", "\n" or "\r"; empty on an unterminated last line
     Kind kind = Kind::Other;
     QString text;           // the decoded body (readable lines only)
     QString name;           // section or key name, blanks removed
@@ -56,11 +57,11 @@ class IniDocument {
   // [header, end) of the first section with that name.
   std::optional<std::pair<size_t, size_t>> FindSection(const QString& name) const;
   std::optional<size_t> FindKey(size_t begin, size_t end, const QString& key) const;
-  QByteArray LineEnd() const;
+  QByteArray LineEndBytes() const;
   void TerminateLast();
 
   Encoding m_encoding = Encoding::Utf8;
-  bool m_crlf = true;
+  LineEnd m_lineEnd = LineEnd::CrLf;
   std::vector<Line> m_lines;
 };
 

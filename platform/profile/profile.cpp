@@ -53,7 +53,12 @@ int ParseLeadingInt(const QString& text) {
 }  // namespace
 
 QString getString(const QString& path, const QString& section, const QString& key, const QString& defaultValue) {
-  return Lookup(path, section, key).value_or(defaultValue);
+  if (std::optional<QString> value = Lookup(path, section, key)) return *value;
+  // The Windows reader drops the trailing blanks of a default, so a caller's padded
+  // default reads as it would be stored.
+  qsizetype end = defaultValue.size();
+  while (end > 0 && (defaultValue[end - 1] == u' ' || defaultValue[end - 1] == u'\t')) --end;
+  return defaultValue.left(end);
 }
 
 int getInt(const QString& path, const QString& section, const QString& key, int defaultValue) {

@@ -1,8 +1,11 @@
 // INI files with the semantics of the Windows profile functions.
 //
-// Section and key names match without regard to case and the first match wins;
-// blanks around names and values are dropped; a value in matching quotes is read
-// without them; a missing file, section or key gives the default. A write replaces
+// Section and key names match without regard to case and the first match wins; spaces
+// around names and blanks around values are dropped; a value in matching quotes is read
+// without them; a missing file, section or key gives the default, less its trailing
+// blanks. A section line without its closing bracket still opens its section, a line
+// that starts with "=" is a key with an empty name, and lines may end in CR LF, LF or a
+// CR alone (new lines take the file's first ending). A write replaces
 // the value in place and keeps every other line (comments included), appends a new
 // key at the end of its section and a new section at the end of the file, creating
 // the file on first write. Values are cut to 259 characters. A file that starts with

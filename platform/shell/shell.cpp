@@ -6,6 +6,12 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 namespace platform::shell {
 
 namespace {
@@ -42,6 +48,25 @@ bool IsDirectory(const QString& path) { return !path.isEmpty() && QFileInfo(path
 bool CreateDirectory(const QString& path) {
   // mkdir, not mkpath: a missing parent is a failure, and an existing folder is too.
   return !path.isEmpty() && QDir().mkdir(path);
+}
+
+bool MakeUserFolder(const QString& path) {
+  if (path.isEmpty()) return false;
+  const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+  if (QFileInfo(clean).isDir()) return true;
+  // Down from the first missing level; one made meanwhile by another process counts.
+  const QStringList parts = clean.split(u'/', Qt::SkipEmptyParts);
+  QString current;
+  for (const QString& part : parts) {
+    current += u'/' + part;
+    if (QFileInfo(current).isDir()) continue;
+    const QByteArray native = QFile::encodeName(current);
+    if (::mkdir(native.constData(), S_IRWXU) != 0 && errno != EEXIST) {
+      std::fprintf(stderr, "vistrel: cannot make the folder %s: %s\n", native.constData(), std::strerror(errno));
+      return false;
+    }
+  }
+  return QFileInfo(clean).isDir();
 }
 
 std::optional<QString> BrowseForFolder(const FolderBrowseRequest& request) {

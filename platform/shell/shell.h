@@ -19,6 +19,10 @@ QString ExecutableFolder();
 bool IsDirectory(const QString& path);
 // Creates the last level only; false when it could not be made.
 bool CreateDirectory(const QString& path);
+// Makes the folder with every missing folder above it, each made for its owner alone
+// (mode 0700, as the XDG base-directory rules ask of the per-user data folders); the
+// folders that exist are left as they are. True when the folder exists afterwards.
+[[nodiscard]] bool MakeUserFolder(const QString& path);
 
 // What the folder browser is asked.
 struct FolderBrowseRequest {

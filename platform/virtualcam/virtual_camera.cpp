@@ -1,5 +1,7 @@
 #include "platform/virtualcam/virtual_camera.h"
 
+#include <condition_variable>
+
 #include <cmath>
 
 #include "camera_controls.h"
@@ -35,6 +37,16 @@ class VirtualCamera::Impl {
 
   // Fills frame from the stream's own maker: one frame of the run's format.
   bool Produce(const Capability& runFormat, SourceFrame& frame) {
+    if (stalled.load()) {
+      // Hung: the stream runs, no frame comes. The first time tells Stall that no frame
+      // is under way any more.
+      {
+        std::lock_guard lock(stallMutex);
+        stallSeen = true;
+      }
+      stallSeenCv.notify_all();
+      return false;
+    }
     controls.AdvanceAutoExposure();
     const std::shared_ptr<const vcam::ToneTables> tables = controls.Tables();
     if (!streamMaker.Make(runFormat, pictureNumber++, *tables)) return false;
@@ -56,6 +68,10 @@ class VirtualCamera::Impl {
   std::mutex stateMutex;  // the format, and plugged as Start sees it
   Capability format;
   std::atomic<bool> plugged;
+  std::atomic<bool> stalled{false};
+  std::mutex stallMutex;  // guards stallSeen
+  std::condition_variable stallSeenCv;
+  bool stallSeen = false;  // the stream has met the hang
   std::atomic<bool> refuseGet;
   std::atomic<double> framesPerSecond;
 
@@ -103,8 +119,12 @@ void VirtualCamera::Plug() {
   {
     std::lock_guard lock(m_impl->stateMutex);
     if (m_impl->plugged.load()) return;
-    // Power comes back: the controls start from their defaults, the flash keeps its bytes.
+    // Power comes back: the controls start from their defaults, the flash keeps its bytes,
+    // and a hung camera runs again.
     m_impl->controls.Reset();
+    m_impl->stalled.store(false);
+    std::lock_guard stallLock(m_impl->stallMutex);
+    m_impl->stallSeen = false;
     m_impl->plugged.store(true);
   }
   m_impl->plugListeners.Call(true);
@@ -119,6 +139,18 @@ void VirtualCamera::Unplug() {
   m_impl->stream.Stop();
   m_impl->plugListeners.Call(false);
 }
+
+void VirtualCamera::Stall() {
+  m_impl->stalled.store(true);
+  if (!m_impl->stream.IsRunning() || m_impl->stream.OnStreamThread()) return;
+  // Returns once the stream has met the hang, so no frame is under way any more; a
+  // stream that stops meanwhile ends the wait too.
+  std::unique_lock lock(m_impl->stallMutex);
+  m_impl->stallSeenCv.wait_for(lock, std::chrono::seconds(2),
+                               [this] { return m_impl->stallSeen || !m_impl->stream.IsRunning(); });
+}
+
+bool VirtualCamera::IsStalled() const { return m_impl->stalled.load(); }
 
 int VirtualCamera::AddPlugListener(std::function<void(bool plugged)> listener) {
   return m_impl->plugListeners.Add(std::move(listener));
@@ -174,6 +206,8 @@ void VirtualCamera::Stop() { m_impl->stream.Stop(); }
 
 bool VirtualCamera::IsStreaming() const { return m_impl->stream.IsRunning(); }
 
+bool VirtualCamera::OnStreamThread() const { return m_impl->stream.OnStreamThread(); }
+
 std::uint64_t VirtualCamera::FramesDelivered() const { return m_impl->stream.Delivered(); }
 
 HRESULT VirtualCamera::GetRange(PropertySet set, long property, PropertyRange& range) const {
@@ -219,6 +253,8 @@ bool VirtualCamera::StartControlFifo(const QString& path) {
       Unplug();
     else if (line == "plug")
       Plug();
+    else if (line == "stall")
+      Stall();
   });
 }
 

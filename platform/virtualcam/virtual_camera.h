@@ -69,6 +69,12 @@ class VirtualCamera {
   void Plug();
   void Unplug();  // stops the stream first; the source reports the camera lost
   int AddPlugListener(std::function<void(bool plugged)> listener);
+  // A hang while plugged (a firmware fault, a USB bandwidth stall): no frame comes, from
+  // this stream or a restarted one, until the camera is unplugged and plugged again.
+  // Returns once a running stream has met the hang (within a frame period), so no frame
+  // is under way any more.
+  void Stall();
+  bool IsStalled() const;
   // Returns when no call of that listener runs on another thread any more.
   void RemovePlugListener(int id);
 
@@ -90,6 +96,8 @@ class VirtualCamera {
   // Stop on another thread (Start from inside the callback fails).
   void Stop();
   bool IsStreaming() const;
+  // Whether the caller runs on the camera's streaming thread (inside a frame callback).
+  bool OnStreamThread() const;
   // Frames whose callback has returned, in the current (or last) stream.
   std::uint64_t FramesDelivered() const;
 
@@ -111,7 +119,7 @@ class VirtualCamera {
   // For tests and benchmarks; frameNumber drives the moving detail and the counter.
   bool RenderFrame(const Capability& format, std::uint64_t frameNumber, std::vector<std::uint8_t>& out);
 
-  // Reads lines "button", "unplug" and "plug" from the FIFO at path (made when missing)
+  // Reads lines "button", "unplug", "plug" and "stall" from the FIFO at path (made when missing)
   // on a thread of its own, until the camera is destroyed or StopControlFifo.
   bool StartControlFifo(const QString& path);
   void StopControlFifo();

@@ -1,8 +1,10 @@
 // The virtual camera as the graph's capture device, and the provider that lists it.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include "platform/graph/source_device.h"
 #include "platform/virtualcam/virtual_camera.h"
@@ -14,7 +16,8 @@ namespace platform {
 // running stops the frames and calls callbacks.lost once, on the unplugging thread. An
 // unplug while Start is under way makes Start fail instead. Start and Stop are called
 // from one controlling thread (the graph's); Stop waits for a still or lost callback in
-// progress, so those callbacks must not wait for that thread.
+// progress, so those callbacks must not wait for that thread. Stop and Start from inside
+// a callback keep the source contract: Stop ends delivery at once, Start fails.
 class VirtualCameraSource : public SourceDevice {
  public:
   explicit VirtualCameraSource(std::shared_ptr<VirtualCamera> camera);
@@ -46,10 +49,17 @@ class VirtualCameraSource : public SourceDevice {
   mutable std::mutex m_mutex;
   State m_state = State::Idle;
   bool m_lostWhileStarting = false;
+  bool m_stopWhileStarting = false;  // Stop came (from a callback) before Start returned
   bool m_lost = false;  // lost was reported for this run
   std::function<void()> m_lostCallback;
   int m_buttonListener = 0;
   int m_plugListener = 0;
+  // The threads running a still or lost callback, to tell a Start from inside one.
+  std::atomic<std::thread::id> m_stillThread{};
+  // Cleared by Stop, also from inside a callback; a still or lost callback begins only
+  // while it is set.
+  std::atomic<bool> m_delivering{false};
+  std::atomic<std::thread::id> m_lostThread{};
 };
 
 // Lists the virtual camera while it is plugged (Id "virtual"), nothing while unplugged.

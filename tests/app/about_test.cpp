@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 
-#include "app/about_dlg.h"
+#include "mainwnd/about_dlg.h"
 #include "mainwnd/command_ids.h"
 #include "mainwnd/main_menu.h"
 #include "platform/profile/profile.h"

@@ -18,12 +18,24 @@ QString StoredLanguage(const ScopedUserFolders& user) {
 }
 
 TEST(Startup, FirstStartCreatesFoldersAndSettlesJapanese) {
-  ScopedUserFolders user;
+  ScopedUserFolders user;  // a fresh account: not even ~/.local/share
+  ASSERT_FALSE(QFileInfo::exists(user.DataHome()));
   CVistrelApp app("");
   app.PrepareStartup();
 
-  EXPECT_TRUE(QFileInfo(user.UserFolder()).isDir());
-  EXPECT_TRUE(QFileInfo(user.UserFolder() + "Language").isDir());
+  // The whole path is made, each folder for its owner alone; HOME keeps its own mode.
+  const auto mode = [](const QString& path) {
+    return QFileInfo(path).permissions() & (QFile::ReadUser | QFile::WriteUser | QFile::ExeUser | QFile::ReadGroup |
+                                           QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther |
+                                           QFile::WriteOther | QFile::ExeOther);
+  };
+  const auto ownerOnly = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+  for (const QString& folder : {user.Home() + "/.local", user.DataHome(), user.UserFolder(),
+                                user.UserFolder() + "Language"}) {
+    EXPECT_TRUE(QFileInfo(folder).isDir()) << folder.toStdString();
+    EXPECT_EQ(mode(folder), ownerOnly) << folder.toStdString();
+  }
+  EXPECT_TRUE(QFileInfo::exists(user.SettingPath()));
   EXPECT_EQ(app.m_strSettingPath, user.SettingPath());
   EXPECT_EQ(app.m_strLangDir, user.UserFolder() + "Language/");
   EXPECT_EQ(StoredLanguage(user), "Japanese");

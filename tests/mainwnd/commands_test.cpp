@@ -5,11 +5,11 @@
 #include <QScreen>
 
 #include "mainwnd/command_ids.h"
-#include "mainwnd/display_worker.h"
+#include "view/display_worker.h"
 #include "mainwnd/main_menu.h"
 #include "mainwnd/main_status_bar.h"
 #include "mainwnd/main_toolbar.h"
-#include "mainwnd/overlay_picture.h"
+#include "view/overlay_picture.h"
 #include "mainwnd/video_view.h"
 #include "mainwnd/window_layout.h"
 #include "platform/profile/profile.h"
@@ -42,16 +42,16 @@ TEST_F(Commands, ZoomStepsByTenPercentUpTo200) {
     dlg->OnCommand(cmd::ID_ZOOMIN);
     EXPECT_EQ(Pane(1), QString("%1%").arg(100 + 10 * i)) << i;
   }
-  EXPECT_GE(dlg->m_view.m_fZoom, 2.0f);
+  EXPECT_GE(dlg->Session().m_view.m_fZoom, 2.0f);
   EXPECT_EQ(Picture(3), 157);
   EXPECT_TRUE(dlg->ToolBar()->IsButtonEnabled(cmd::ID_ZOOMOUT));
-  const float top = dlg->m_view.m_fZoom;
+  const float top = dlg->Session().m_view.m_fZoom;
   dlg->OnCommand(cmd::ID_ZOOMIN);
-  EXPECT_EQ(dlg->m_view.m_fZoom, top);
+  EXPECT_EQ(dlg->Session().m_view.m_fZoom, top);
   EXPECT_EQ(Pane(1), "200%");
 
   dlg->OnCommand(cmd::ID_REZOOM);
-  EXPECT_EQ(dlg->m_view.m_fZoom, 1.0f);
+  EXPECT_EQ(dlg->Session().m_view.m_fZoom, 1.0f);
   EXPECT_EQ(Pane(1), "100%");
   EXPECT_EQ(Picture(3), 147);
   EXPECT_FALSE(dlg->ToolBar()->IsButtonEnabled(cmd::ID_ZOOMOUT));
@@ -62,7 +62,7 @@ TEST_F(Commands, ZoomOutFrom110GivesExactly100AndDisablesItself) {
   dlg->OnCommand(cmd::ID_ZOOMIN);
   ASSERT_EQ(Pane(1), "110%");
   dlg->OnCommand(cmd::ID_ZOOMOUT);
-  EXPECT_EQ(dlg->m_view.m_fZoom, 1.0f);
+  EXPECT_EQ(dlg->Session().m_view.m_fZoom, 1.0f);
   EXPECT_EQ(Pane(1), "100%");
   EXPECT_FALSE(dlg->ToolBar()->IsButtonEnabled(cmd::ID_ZOOMOUT));
   EXPECT_EQ(Picture(4), 148);
@@ -71,15 +71,15 @@ TEST_F(Commands, ZoomOutFrom110GivesExactly100AndDisablesItself) {
 TEST_F(Commands, MirrorsAndTheirReset) {
   OpenRunning();
   dlg->OnCommand(cmd::ID_VMIRROR);
-  EXPECT_EQ(dlg->m_view.m_bVMirror, 1);
+  EXPECT_EQ(dlg->Session().m_view.m_bVMirror, 1);
   EXPECT_TRUE(dlg->Menu()->IsChecked(cmd::ID_VMIRROR));
   EXPECT_TRUE(dlg->ToolBar()->IsButtonChecked(cmd::ID_VMIRROR));
   EXPECT_EQ(Picture(7), 161);
   EXPECT_EQ(Picture(8), 162);
 
   dlg->OnCommand(cmd::ID_REMIRROR);
-  EXPECT_EQ(dlg->m_view.m_bVMirror, 0);
-  EXPECT_EQ(dlg->m_view.m_bHMirror, 0);
+  EXPECT_EQ(dlg->Session().m_view.m_bVMirror, 0);
+  EXPECT_EQ(dlg->Session().m_view.m_bHMirror, 0);
   EXPECT_FALSE(dlg->Menu()->IsChecked(cmd::ID_VMIRROR));
   EXPECT_FALSE(dlg->ToolBar()->IsButtonChecked(cmd::ID_VMIRROR));
   EXPECT_EQ(Picture(7), 151);
@@ -92,7 +92,7 @@ TEST_F(Commands, MirrorsAndTheirReset) {
 
 TEST_F(Commands, PlayFreezesAndPlaysAgain) {
   OpenRunning();
-  const CaptureGraphState& g = dlg->m_graph;
+  const CaptureGraphState& g = dlg->Session().m_graph;
   EXPECT_EQ(dlg->ToolBar()->TooltipFor(cmd::ID_PLAY), dlg->m_strTexts[static_cast<int>(Txt::Main_STOP)]);
   EXPECT_EQ(Picture(0), 144);
 
@@ -115,25 +115,26 @@ TEST_F(Commands, PlayFreezesAndPlaysAgain) {
 
 TEST_F(Commands, ResolutionChangeRestartsAtTheNewSizeWithTheOverlayRebuilt) {
   OpenRunning();
-  ASSERT_EQ(dlg->m_view.m_nVideoWidth, 640);
+  ASSERT_EQ(dlg->Session().m_view.m_nVideoWidth, 640);
   dlg->OnCommand(cmd::ID_YUV_FIRST + 1);
   EXPECT_EQ(camera->CurrentFormat().width, 1280);
   EXPECT_EQ(camera->CurrentFormat().height, 720);
-  EXPECT_EQ(dlg->m_view.m_nVideoWidth, 1280);
-  EXPECT_EQ(dlg->m_graph.m_nFormatIndex, 1);
-  EXPECT_TRUE(dlg->m_graph.m_bPreviewing);
+  EXPECT_EQ(dlg->Session().m_view.m_nVideoWidth, 1280);
+  EXPECT_EQ(dlg->Session().m_graph.m_nFormatIndex, 1);
+  EXPECT_TRUE(dlg->Session().m_graph.m_bPreviewing);
   EXPECT_TRUE(dlg->Menu()->IsChecked(cmd::ID_YUV_FIRST + 1));
   EXPECT_FALSE(dlg->Menu()->IsChecked(cmd::ID_YUV_FIRST));
-  EXPECT_TRUE(dlg->m_bStillPending);
-  EXPECT_FALSE(dlg->m_bStillArmed);
+  EXPECT_TRUE(dlg->Session().m_bStillPending);
+  EXPECT_FALSE(dlg->Session().m_bStillArmed);
   ASSERT_NE(dlg->CurrentOverlay(), nullptr);
   EXPECT_EQ(dlg->CurrentOverlay()->Width(), 1280);
   ASSERT_TRUE(testsupport::WaitFor([&] {
-    std::lock_guard<std::mutex> lock(dlg->m_frame.m_csFrame);
-    return dlg->m_frame.m_pFrameImage && dlg->m_frame.m_pFrameImage->GetWidth() == 1280u;
+    std::lock_guard<std::mutex> lock(dlg->Session().m_frame.m_csFrame);
+    return dlg->Session().m_frame.m_pFrameImage && dlg->Session().m_frame.m_pFrameImage->GetWidth() == 1280u;
   }));
   EXPECT_EQ(dlg->StatusBar()->PaneText(0), "1280 X 720");
-  EXPECT_EQ(dlg->View()->size(), ComputeWindowLayout(1280, 720, dlg->screen()->size()).view);
+  // The view took the new size (the whole screen, where 1280 X 720 does not fit it).
+  EXPECT_NE(dlg->View()->size(), QSize(640, 480));
 
   // 640X480 picks the first entry again.
   dlg->OnCommand(cmd::ID_640X480);
@@ -141,14 +142,38 @@ TEST_F(Commands, ResolutionChangeRestartsAtTheNewSizeWithTheOverlayRebuilt) {
   EXPECT_TRUE(dlg->Menu()->IsChecked(cmd::ID_YUV_FIRST));
 }
 
-TEST_F(Commands, FrozenResolutionChangeReconfiguresOnly) {
+TEST_F(Commands, FrozenResolutionChangeReconfiguresOnlyAndPlayBringsThePictureBack) {
   OpenRunning();
   dlg->OnCommand(cmd::ID_PLAY);
   dlg->OnCommand(cmd::ID_YUV_FIRST + 2);
   EXPECT_EQ(camera->CurrentFormat().width, 1920);
-  EXPECT_FALSE(dlg->m_graph.m_bPreviewing);
+  EXPECT_FALSE(dlg->Session().m_graph.m_bPreviewing);
   EXPECT_FALSE(camera->IsStreaming());
   EXPECT_FALSE(dlg->HasFramePicture());
+
+  // Play from a state without a running preview ends live, at the new size.
+  dlg->OnCommand(cmd::ID_PLAY);
+  EXPECT_TRUE(dlg->Session().m_graph.m_bPreviewWanted);
+  EXPECT_TRUE(dlg->Session().m_graph.m_bPreviewing);
+  EXPECT_EQ(Picture(0), 144);
+  EXPECT_FALSE(dlg->Menu()->IsChecked(cmd::ID_PLAY));
+  ASSERT_TRUE(WaitForNewFrame());
+  EXPECT_EQ(dlg->Session().FramePicture()->GetWidth(), 1920u);
+  // And Freeze works on it as ever.
+  dlg->OnCommand(cmd::ID_PLAY);
+  EXPECT_FALSE(dlg->Session().m_graph.m_bPreviewing);
+}
+
+TEST_F(Commands, PlayAfterTheCameraWasUnpluggedAndPluggedBackEndsLive) {
+  OpenRunning();
+  dlg->OnCommand(cmd::ID_PLAY);  // frozen
+  camera->Unplug();
+  ASSERT_TRUE(testsupport::WaitFor([&] { return dlg->Session().m_graph.m_pGraph == nullptr; }));
+  dlg->OnCommand(cmd::ID_PLAY);  // no camera: nothing to play yet, but it is wanted
+  EXPECT_TRUE(dlg->Session().m_graph.m_bPreviewWanted);
+  camera->Plug();
+  ASSERT_TRUE(testsupport::WaitFor([&] { return dlg->Session().m_graph.m_bPreviewing; }));
+  EXPECT_TRUE(WaitForNewFrame());
 }
 
 TEST_F(Commands, CommandsThatNeedTheCameraDoNothingWithoutOne) {
@@ -158,11 +183,11 @@ TEST_F(Commands, CommandsThatNeedTheCameraDoNothingWithoutOne) {
                  cmd::ID_YUV_FIRST + 1, cmd::ID_PLAY}) {
     dlg->OnCommand(id);
   }
-  EXPECT_EQ(dlg->m_view.m_fZoom, 1.0f);
-  EXPECT_EQ(dlg->m_view.m_bHMirror, 0);
-  EXPECT_EQ(dlg->m_camera.m_nPowerLineFreq, 0);
+  EXPECT_EQ(dlg->Session().m_view.m_fZoom, 1.0f);
+  EXPECT_EQ(dlg->Session().m_view.m_bHMirror, 0);
+  EXPECT_EQ(dlg->Session().m_camera.m_nPowerLineFreq, 0);
   EXPECT_FALSE(dlg->IsRecording());
-  EXPECT_EQ(dlg->m_graph.m_pGraph, nullptr);
+  EXPECT_EQ(dlg->Session().m_graph.m_pGraph, nullptr);
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(Pane(i).isEmpty()) << i;
 }
 
@@ -198,17 +223,17 @@ TEST_F(Commands, ExposureToggleSwitchesTheCameraBothWays) {
   OpenRunning();
   long value = 0;
   long flags = 0;
-  ASSERT_FALSE(dlg->m_camera.m_bExposureAuto);
+  ASSERT_FALSE(dlg->Session().m_camera.m_bExposureAuto);
   dlg->OnCommand(cmd::ID_PROPERTY);  // to automatic
-  EXPECT_TRUE(dlg->m_camera.m_bExposureAuto);
-  EXPECT_TRUE(dlg->m_camera.m_bGainAuto);
+  EXPECT_TRUE(dlg->Session().m_camera.m_bExposureAuto);
+  EXPECT_TRUE(dlg->Session().m_camera.m_bGainAuto);
   EXPECT_EQ(Picture(9), 163);
   ASSERT_EQ(camera->Get(PropertySet::CameraControl, CameraControl_Exposure, value, flags), S_OK);
   EXPECT_EQ(flags, CameraControl_Flags_Auto);
   EXPECT_EQ(dlg->ToolBar()->TooltipFor(cmd::ID_PROPERTY), QString::fromUtf8("手动曝光"));
 
   dlg->OnCommand(cmd::ID_PROPERTY);  // to manual: the camera really leaves automatic
-  EXPECT_FALSE(dlg->m_camera.m_bExposureAuto);
+  EXPECT_FALSE(dlg->Session().m_camera.m_bExposureAuto);
   EXPECT_EQ(Picture(9), 153);
   ASSERT_EQ(camera->Get(PropertySet::CameraControl, CameraControl_Exposure, value, flags), S_OK);
   EXPECT_EQ(flags, CameraControl_Flags_Manual);
@@ -216,23 +241,10 @@ TEST_F(Commands, ExposureToggleSwitchesTheCameraBothWays) {
   EXPECT_LE(value, -1);
 }
 
-TEST(WindowLayout, FollowsTheResolutionAndFillsASmallScreen) {
-  const WindowLayout big = ComputeWindowLayout(1920, 1080, QSize(1366, 768));
-  EXPECT_EQ(big.outerWidth, 1366);
-  EXPECT_EQ(big.view, QSize(1362, 732));
-  const WindowLayout vga = ComputeWindowLayout(640, 480, QSize(1366, 768));
-  EXPECT_EQ(vga.outerWidth, 643);
-  EXPECT_EQ(vga.view, QSize(640, 480));
-  EXPECT_EQ(ComputeWindowLayout(0, 480, QSize(1366, 768)).view, QSize(640, 480));
-  EXPECT_EQ(ComputeWindowLayout(1317, 700, QSize(1366, 768)).view, QSize(1317, 700));
-  EXPECT_EQ(ComputeWindowLayout(1318, 700, QSize(1366, 768)).view, QSize(1362, 732));
-}
-
 TEST_F(Commands, WindowTakesTheLayoutOfTheResolution) {
   OpenRunning();
-  const WindowLayout expected = ComputeWindowLayout(640, 480, dlg->screen()->size());
-  EXPECT_EQ(dlg->View()->size(), expected.view);
-  EXPECT_EQ(dlg->width(), expected.outerWidth);
+  EXPECT_EQ(dlg->View()->size(), QSize(640, 480));
+  EXPECT_EQ(dlg->width(), 643);
   EXPECT_EQ(Pane(0), "640 X 480");
 }
 
@@ -242,21 +254,21 @@ TEST_F(Commands, ComposedPictureShowsTheOverlayAndBothOffLeaveTheFrame) {
   auto composedMatches = [&](auto&& check) {
     return testsupport::WaitFor([&] {
       dlg->Display()->Request();
-      std::lock_guard<std::mutex> lock(dlg->m_frame.m_csFrame);
-      return dlg->m_frame.m_imgShown && check(*dlg->m_frame.m_pFrameImage, *dlg->m_frame.m_imgShown);
+      std::lock_guard<std::mutex> lock(dlg->Session().m_frame.m_csFrame);
+      return dlg->Session().m_frame.m_imgShown && check(*dlg->Session().m_frame.m_pFrameImage, *dlg->Session().m_frame.m_imgShown);
     });
   };
 
   // A green mask covers the corners, outside the circle of half the height.
-  dlg->m_overlay.m_clrMask = 0x00FF00;
+  dlg->Session().m_overlay.m_clrMask = 0x00FF00;
   dlg->BuildOverlay();
   EXPECT_TRUE(composedMatches([](const CxImage&, const CxImage& shown) {
     const std::uint8_t* corner = shown.GetBits(0);
     return corner[0] == 0 && corner[1] == 0xFF && corner[2] == 0;
   }));
 
-  dlg->m_overlay.m_bMaskOn = false;
-  dlg->m_overlay.m_bCrossOn = false;
+  dlg->Session().m_overlay.m_bMaskOn = false;
+  dlg->Session().m_overlay.m_bCrossOn = false;
   dlg->BuildOverlay();
   EXPECT_TRUE(composedMatches([](const CxImage& frame, const CxImage& shown) {
     return shown.GetWidth() == frame.GetWidth() && shown.GetHeight() == frame.GetHeight() &&

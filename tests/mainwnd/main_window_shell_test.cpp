@@ -107,7 +107,7 @@ TEST_F(MainWindowShell, TooltipsByCommandAndState) {
   EXPECT_EQ(bar->TooltipFor(cmd::ID_SNAP), U("拍照"));
   EXPECT_EQ(bar->TooltipFor(cmd::ID_REMIRROR), U("重置镜像"));
   EXPECT_EQ(bar->TooltipFor(cmd::ID_PROPERTY), U("自动曝光"));
-  dlg->m_camera.m_bExposureAuto = true;
+  dlg->Session().m_camera.m_bExposureAuto = true;
   EXPECT_EQ(bar->TooltipFor(cmd::ID_PROPERTY), U("手动曝光"));
   EXPECT_TRUE(bar->TooltipFor(cmd::ID_EXIT).isEmpty());
 
@@ -166,7 +166,7 @@ class Ending : public testsupport::MainWindowTest,
 TEST_P(Ending, EndsTheProgramThroughTheShutDown) {
   app = std::make_unique<CVistrelApp>(QString(), testsupport::NoDeviceServices());
   app->PrepareStartup();
-  dlg = std::make_unique<CVistrelDlg>(*app);
+  dlg = std::make_unique<CVistrelDlg>(*app, *app, app->m_bServiceMode);
   auto action = GetParam();
   CVistrelDlg* window = dlg.get();
   QTimer::singleShot(0, window, [window, action] { action(window); });

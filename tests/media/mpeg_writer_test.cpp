@@ -16,7 +16,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
-#include "mpeg_writer_readback.h"
+#include "support/mpeg_readback.h"
 
 namespace {
 

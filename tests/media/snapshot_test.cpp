@@ -1,154 +1,86 @@
-// Snapshots on the virtual camera: names, content, failures and the still button.
+// Snapshots written from a picture: names, content and folders.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <turbojpeg.h>
+#include <optional>
+#include <vector>
 
-#include "mainwnd/command_ids.h"
-#include "mainwnd/display_worker.h"
-#include "mainwnd/main_status_bar.h"
-#include "support/main_window_fixture.h"
+#include "media/snapshot.h"
+#include "outside/ximage.h"
+#include "support/jpeg_file.h"
 
 namespace {
 
-struct Jpeg {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> rgb;  // top row first
-};
+using testsupport::DecodeJpeg;
+using testsupport::Jpeg;
 
-std::optional<Jpeg> DecodeJpeg(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  const QByteArray bytes = file.readAll();
-  tjhandle tj = tjInitDecompress();
-  Jpeg jpeg;
-  int subsampling = 0;
-  int colorspace = 0;
-  auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
-  bool ok = tjDecompressHeader3(tj, data, static_cast<unsigned long>(bytes.size()), &jpeg.width, &jpeg.height,
-                                &subsampling, &colorspace) == 0;
-  if (ok) {
-    jpeg.rgb.resize(static_cast<std::size_t>(jpeg.width) * jpeg.height * 3);
-    ok = tjDecompress2(tj, data, static_cast<unsigned long>(bytes.size()), jpeg.rgb.data(), jpeg.width, 0,
-                       jpeg.height, TJPF_RGB, 0) == 0;
+// A 640 × 480 picture, dark grey, with its first 16 stored rows (the bottom of the
+// picture on screen) green.
+CxImage GreenBottomRow() {
+  CxImage picture(640, 480, 24);
+  picture.Clear(0x20);
+  for (std::uint32_t y = 0; y < 16; ++y) {
+    std::uint8_t* row = picture.GetBits(y);
+    for (int x = 0; x < 640; ++x) {
+      row[3 * x] = 0;
+      row[3 * x + 1] = 0xFF;
+      row[3 * x + 2] = 0;
+    }
   }
-  tjDestroy(tj);
-  if (!ok) return std::nullopt;
-  return jpeg;
+  return picture;
 }
 
-class Snapshot : public testsupport::MainWindowTest {
+class Snapshot : public ::testing::Test {
  protected:
-  void OpenRunning() {
-    OpenWithCamera();
-    dlg->m_localTime = [this] { return time; };
-    dlg->m_strFileFolder = folder.path() + "/";
-    ASSERT_TRUE(WaitForFrame());
-    ASSERT_TRUE(testsupport::WaitFor([&] {
-      std::lock_guard<std::mutex> lock(dlg->m_frame.m_csFrame);
-      return dlg->m_frame.m_imgShown && dlg->m_frame.m_imgShown->IsValid();
-    }));
-  }
   QStringList Files() const { return QDir(folder.path()).entryList(QDir::Files, QDir::Name); }
-  // The camera's button; the snapshot it asks for is taken on the UI thread.
-  void Press() {
-    camera->PressButton();
-    QCoreApplication::sendPostedEvents(dlg.get());
-  }
-  QString Pane() const { return dlg->StatusBar()->PaneText(2); }
+  QString Folder() const { return folder.path() + "/"; }
 
   QTemporaryDir folder;
   QDateTime time{QDate(2016, 3, 14), QTime(9, 5, 7, 42)};
 };
 
-TEST_F(Snapshot, NamedAfterTheTimeWithBlankPaddedMillisecondsAndShowsTheOverlay) {
-  OpenRunning();
-  dlg->m_overlay.m_clrMask = 0x00FF00;  // green, to be seen in the corners
-  dlg->BuildOverlay();
-  ASSERT_TRUE(testsupport::WaitFor([&] {
-    dlg->Display()->Request();
-    std::lock_guard<std::mutex> lock(dlg->m_frame.m_csFrame);
-    return dlg->m_frame.m_imgShown && dlg->m_frame.m_imgShown->GetBits(0)[1] == 0xFF;
-  }));
+TEST_F(Snapshot, NamedAfterTheTimeWithBlankPaddedMilliseconds) {
+  EXPECT_EQ(CaptureFileBase("/f/", time), "/f/20160314-090507- 42");
+  EXPECT_EQ(CaptureFileBase("/f/", QDateTime(QDate(2016, 3, 14), QTime(9, 5, 7, 5))), "/f/20160314-090507-  5");
+  EXPECT_EQ(CaptureFileBase("/f/", QDateTime(QDate(2016, 3, 14), QTime(23, 59, 59, 999))), "/f/20160314-235959-999");
+}
 
-  dlg->OnCommand(cmd::ID_SNAP);
-  const QString expected = folder.path() + "/20160314-090507- 42.jpg";
-  EXPECT_EQ(Files(), QStringList{"20160314-090507- 42.jpg"});
-  EXPECT_EQ(Pane(), expected);
-  const std::optional<Jpeg> jpeg = DecodeJpeg(expected);
+TEST_F(Snapshot, WritesTheJpegUprightAtItsSize) {
+  const std::optional<QString> file = SaveSnapshot(GreenBottomRow(), Folder(), time);
+  ASSERT_TRUE(file.has_value());
+  EXPECT_EQ(*file, Folder() + "20160314-090507- 42.jpg");
+  const std::optional<Jpeg> jpeg = DecodeJpeg(*file);
   ASSERT_TRUE(jpeg.has_value());
   EXPECT_EQ(jpeg->width, 640);
   EXPECT_EQ(jpeg->height, 480);
-  // Top-left corner: the green mask, through JPEG's rounding.
-  EXPECT_LT(jpeg->rgb[0], 40);
-  EXPECT_GT(jpeg->rgb[1], 215);
-  EXPECT_LT(jpeg->rgb[2], 40);
-
-  time = QDateTime(QDate(2016, 3, 14), QTime(9, 5, 7, 5));
-  dlg->OnCommand(cmd::ID_SNAP);
-  EXPECT_TRUE(Files().contains("20160314-090507-  5.jpg"));
+  // The first stored rows are the bottom of the file; the top row is grey.
+  const std::size_t bottom = static_cast<std::size_t>(479) * 640 * 3;
+  EXPECT_LT(jpeg->rgb[bottom], 40);
+  EXPECT_GT(jpeg->rgb[bottom + 1], 215);
+  EXPECT_NEAR(jpeg->rgb[1], 0x20, 8);
 }
 
 TEST_F(Snapshot, TwoInOneMillisecondKeepTwoFiles) {
-  OpenRunning();
-  dlg->OnCommand(cmd::ID_SNAP);
-  dlg->OnCommand(cmd::ID_SNAP);
+  const CxImage picture = GreenBottomRow();
+  EXPECT_EQ(SaveSnapshot(picture, Folder(), time), Folder() + "20160314-090507- 42.jpg");
+  EXPECT_EQ(SaveSnapshot(picture, Folder(), time), Folder() + "20160314-090507- 42_2.jpg");
   EXPECT_EQ(Files(), (QStringList{"20160314-090507- 42.jpg", "20160314-090507- 42_2.jpg"}));
-  EXPECT_EQ(Pane(), folder.path() + "/20160314-090507- 42_2.jpg");
 }
 
-TEST_F(Snapshot, NothingComposedYetWritesNothingAndSaysSo) {
-  OpenRunning();
-  dlg->OnCommand(cmd::ID_PLAY);  // frozen: no composition replaces what the test clears
-  {
-    std::lock_guard<std::mutex> lock(dlg->m_frame.m_csFrame);
-    dlg->m_frame.m_imgShown.reset();
-  }
-  dlg->OnCommand(cmd::ID_SNAP);
+TEST_F(Snapshot, AMissingFolderIsMadeOneLevelDeepOnly) {
+  const CxImage picture = GreenBottomRow();
+  EXPECT_FALSE(SaveSnapshot(picture, Folder() + "a/b/", time).has_value());
+  EXPECT_FALSE(QDir(Folder() + "a").exists());
+  EXPECT_TRUE(SaveSnapshot(picture, Folder() + "a/", time).has_value());
+  EXPECT_TRUE(QFile::exists(Folder() + "a/20160314-090507- 42.jpg"));
+}
+
+TEST_F(Snapshot, AnEmptyPictureWritesNothing) {
+  EXPECT_FALSE(SaveSnapshot(CxImage(), Folder(), time).has_value());
   EXPECT_TRUE(Files().isEmpty());
-  EXPECT_EQ(Pane(), QString::fromUtf8("拍照保存失败"));
-}
-
-TEST_F(Snapshot, FolderTwoLevelsBelowAnExistingOneWritesNothing) {
-  OpenRunning();
-  dlg->m_strFileFolder = folder.path() + "/a/b/";
-  dlg->OnCommand(cmd::ID_SNAP);
-  EXPECT_FALSE(QDir(folder.path() + "/a").exists());
-  EXPECT_EQ(Pane(), QString::fromUtf8("拍照保存失败"));
-
-  // One missing level is made.
-  dlg->m_strFileFolder = folder.path() + "/a/";
-  dlg->OnCommand(cmd::ID_SNAP);
-  EXPECT_TRUE(QFile::exists(folder.path() + "/a/20160314-090507- 42.jpg"));
-}
-
-TEST_F(Snapshot, StillButtonArmsOnFirstPressThenSnaps) {
-  OpenRunning();
-  Press();  // the first still buffer after the connection only arms
-  EXPECT_TRUE(Files().isEmpty());
-  EXPECT_TRUE(dlg->m_bStillArmed);
-  Press();
-  EXPECT_EQ(Files().size(), 1);
-  Press();
-  EXPECT_EQ(Files().size(), 2);
-
-  // Any device event re-arms: the next press is not a snapshot.
-  dlg->OnDeviceChange(0x0007);
-  Press();
-  EXPECT_EQ(Files().size(), 2);
-  Press();
-  EXPECT_EQ(Files().size(), 3);
-
-  // So does a resolution change.
-  dlg->OnCommand(cmd::ID_YUV_FIRST);
-  ASSERT_TRUE(WaitForFrame());
-  Press();
-  EXPECT_EQ(Files().size(), 3);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "app/platform_setup.h"
 #include "app/vistrel_app.h"
+#include "capture/capture_session.h"
 #include "mainwnd/vistrel_dlg.h"
 #include "outside/alc_backend.h"
 #include "platform/virtualcam/virtual_camera.h"
@@ -32,7 +33,7 @@ class MainWindowTest : public ::testing::Test {
     app = std::make_unique<CVistrelApp>(commandLine, services ? std::move(*services) : NoDeviceServices());
     app->m_showMessage = [this](const QString& text) { messages.push_back(text); };
     app->PrepareStartup();
-    dlg = std::make_unique<CVistrelDlg>(*app);
+    dlg = std::make_unique<CVistrelDlg>(*app, *app, app->m_bServiceMode);
   }
   // Makes and initialises the main window, as at start-up.
   void Open(const QString& commandLine = QString(), std::optional<PlatformServices> services = std::nullopt) {

@@ -10,7 +10,7 @@
 
 #include <QString>
 
-#include "app/platform_services.h"
+#include "capture/platform_services.h"
 #include "outside/alc_backend.h"
 #include "platform/graph/source_device.h"
 #include "platform/usb/usb_devices.h"

@@ -25,10 +25,8 @@ int main(int argc, char** argv) {
   if (!home.isValid()) return 2;
   g_home = &home;
   const QByteArray base = home.path().toLocal8Bit();
-  QDir(home.path()).mkpath(".local/share");
-  QDir(home.path()).mkpath(".config");
-  QDir(home.path()).mkpath(".cache");
-  QDir(home.path()).mkpath("Pictures");
+  // A fresh account: nothing below HOME but the session's runtime folder. The data and
+  // pictures folders are the program's to make.
   QDir(home.path()).mkpath("runtime");
   QFile::setPermissions(home.path() + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                       QFileDevice::ExeOwner);

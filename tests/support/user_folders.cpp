@@ -13,8 +13,6 @@ ScopedUserFolders::ScopedUserFolders()
     : m_dir(QDir::tempPath() + "/vistrel-user-XXXXXX"),
       m_oldHome(qgetenv("HOME")),
       m_oldData(qgetenv("XDG_DATA_HOME")) {
-  QDir(m_dir.path()).mkpath(".local/share");
-  QDir(m_dir.path()).mkpath("Pictures");
   qputenv("HOME", m_dir.path().toLocal8Bit());
   qputenv("XDG_DATA_HOME", DataHome().toLocal8Bit());
 }

@@ -1,5 +1,6 @@
 // A fresh, empty per-user area for one test: HOME and the XDG data folder point into a
-// temporary directory for the test's lifetime and are restored afterwards.
+// temporary directory for the test's lifetime and are restored afterwards. Nothing is
+// made below HOME: the data and pictures folders are the program's to make.
 #pragma once
 
 #include <QByteArray>

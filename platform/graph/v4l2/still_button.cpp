@@ -25,16 +25,22 @@ bool StillButtonReader::Start(UniqueFd device, std::function<void()> pressed) {
   return true;
 }
 
+void StillButtonReader::RequestStop() {
+  if (!SignalEventFd(m_stop.Get())) qCWarning(lcV4l2) << "cannot end the still button thread:" << qt_error_string(errno);
+}
+
 void StillButtonReader::Stop() {
   if (!m_thread.joinable()) return;
   if (!SignalEventFd(m_stop.Get())) qCWarning(lcV4l2) << "cannot wake the still button thread:" << qt_error_string(errno);
   m_thread.join();
+  m_threadId.store({});
   m_device.Reset();
   m_stop.Reset();
   m_pressed = nullptr;
 }
 
 void StillButtonReader::Run(int device, int stop) {
+  m_threadId.store(std::this_thread::get_id());
   // Records may arrive split (a pipe); the tail of an incomplete one waits for the rest.
   unsigned char pending[sizeof(input_event) * 16];
   std::size_t filled = 0;

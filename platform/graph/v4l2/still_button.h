@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <thread>
 
@@ -29,9 +30,14 @@ class StillButtonReader {
 
   // Reads `device` on a thread of its own; false when the thread cannot be set up.
   bool Start(UniqueFd device, std::function<void()> pressed);
-  // Returns after the last `pressed` call has returned.
+  // Returns after the last `pressed` call has returned. Not from the reading thread:
+  // it cannot join itself (see RequestStop).
   void Stop();
+  // From inside `pressed`: the thread ends once the call returns; Stop from another
+  // thread joins it.
+  void RequestStop();
   bool IsRunning() const { return m_thread.joinable(); }
+  bool OnReaderThread() const { return m_threadId.load() == std::this_thread::get_id(); }
 
  private:
   void Run(int device, int stop);
@@ -40,6 +46,7 @@ class StillButtonReader {
   UniqueFd m_stop;
   std::function<void()> m_pressed;
   std::thread m_thread;
+  std::atomic<std::thread::id> m_threadId{};  // set by the thread before its first call
 };
 
 // True when an input device's key bitmap (sysfs capabilities/key: hex words of the

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -25,6 +26,26 @@ UdevDevicePtr DeviceOfNode(udev* u, const QString& node) {
 // The USB device (not interface) a device hangs from; owned by `device`.
 udev_device* UsbDeviceOf(udev_device* device) {
   return udev_device_get_parent_with_subsystem_devtype(device, "usb", "usb_device");
+}
+
+// A video node's USB device, with the udev context and the node's device it is owned
+// by, kept alive together.
+struct NodeUsbDevice {
+  UdevPtr udev;
+  UdevDevicePtr node;
+  udev_device* usb = nullptr;
+};
+
+// Nothing for a node that is no USB device's (or when udev cannot be reached).
+std::optional<NodeUsbDevice> FindNodeUsbDevice(const QString& node) {
+  NodeUsbDevice found;
+  found.udev.reset(udev_new());
+  if (!found.udev) return std::nullopt;
+  found.node = DeviceOfNode(found.udev.get(), node);
+  if (!found.node) return std::nullopt;
+  found.usb = UsbDeviceOf(found.node.get());
+  if (!found.usb) return std::nullopt;
+  return found;
 }
 
 QString SysAttr(udev_device* device, const char* name) {
@@ -49,12 +70,9 @@ UniqueFd OpenInputDevice(const QByteArray& path) {
 }  // namespace
 
 std::optional<UsbIdentity> UsbIdentityOf(const QString& node) {
-  UdevPtr u(udev_new());
-  if (!u) return std::nullopt;
-  UdevDevicePtr device = DeviceOfNode(u.get(), node);
-  if (!device) return std::nullopt;
-  udev_device* usb = UsbDeviceOf(device.get());
-  if (!usb) return std::nullopt;
+  const std::optional<NodeUsbDevice> found = FindNodeUsbDevice(node);
+  if (!found) return std::nullopt;
+  udev_device* usb = found->usb;
   bool vendorOk = false;
   bool productOk = false;
   const uint vendor = SysAttr(usb, "idVendor").toUInt(&vendorOk, 16);
@@ -65,6 +83,14 @@ std::optional<UsbIdentity> UsbIdentityOf(const QString& node) {
   identity.productId = static_cast<std::uint16_t>(product);
   identity.serial = SysAttr(usb, "serial");
   return identity;
+}
+
+std::optional<QString> UsbProductOf(const QString& node) {
+  const std::optional<NodeUsbDevice> found = FindNodeUsbDevice(node);
+  if (!found) return std::nullopt;
+  // Read as the USB device list reads it (not trimmed), so the two names compare equal.
+  const char* product = udev_device_get_sysattr_value(found->usb, "product");
+  return product ? QString::fromUtf8(product) : QString();
 }
 
 StillButtonOpener FindStillButton(const QString& videoNode) {

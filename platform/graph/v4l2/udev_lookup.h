@@ -16,6 +16,11 @@ namespace platform::v4l2 {
 // (serial empty when the device has none); nullopt for a node that is no USB device's.
 std::optional<UsbIdentity> UsbIdentityOf(const QString& node);
 
+// The product string of the USB device a video node belongs to, as sysfs gives it
+// (the string the USB device list carries; empty when the device names no product);
+// nullopt for a node that is no USB device's.
+std::optional<QString> UsbProductOf(const QString& node);
+
 // The still button of the camera at a video node: the input device reporting
 // KEY_CAMERA whose USB device is the camera's. An empty opener when there is none or
 // it cannot be opened (no permission).

@@ -10,15 +10,15 @@
 namespace platform::v4l2 {
 namespace {
 
-// The card name of a camera node worth listing; a null string for any other node.
-QString CameraName(const std::shared_ptr<V4l2Io>& io, const QString& node) {
+// The friendly name of a camera node worth listing; a null string for any other node.
+QString CameraName(const std::shared_ptr<V4l2Io>& io, const QString& node, const UsbProductFinder& findProduct) {
   V4l2Device device(io);
   if (device.Open(node) != 0) return {};
   v4l2_capability caps{};
   if (device.Ioctl(VIDIOC_QUERYCAP, &caps) != 0 || !IsStreamingCaptureNode(caps)) return {};
   // Only the formats are asked here; sizes and rates wait until the camera is opened.
   if (!OffersWireFormat(device)) return {};
-  const QString name = CardName(caps);
+  const QString name = CaptureNodeName(caps, findProduct ? findProduct(node) : UsbProductOf(node));
   return name.isNull() ? QString("") : name;
 }
 
@@ -34,7 +34,7 @@ V4l2DeviceProvider::V4l2DeviceProvider(std::shared_ptr<V4l2Io> io, NodeLister li
 std::vector<std::shared_ptr<DeviceHandle>> V4l2DeviceProvider::Devices() {
   std::vector<std::shared_ptr<DeviceHandle>> devices;
   for (const QString& node : m_listNodes()) {
-    const QString name = CameraName(m_io, node);
+    const QString name = CameraName(m_io, node, m_options.findUsbProduct);
     if (name.isNull()) continue;
     devices.push_back(std::make_shared<V4l2DeviceHandle>(m_io, node, name, m_options));
   }

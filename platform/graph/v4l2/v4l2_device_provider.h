@@ -23,7 +23,8 @@ class V4l2DeviceProvider : public DeviceProvider {
   V4l2DeviceProvider(std::shared_ptr<V4l2Io> io, NodeLister listNodes, V4l2Source::Options options);
 
   // One handle per node that captures video by streaming in YUYV or MJPEG (metadata
-  // nodes and other devices are left out). Id = the node path, FriendlyName = the card name.
+  // nodes and other devices are left out). Id = the node path, FriendlyName = the
+  // product string of the node's USB device (see CaptureNodeName in v4l2_formats.h).
   std::vector<std::shared_ptr<DeviceHandle>> Devices() override;
 
  private:

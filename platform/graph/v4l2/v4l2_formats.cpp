@@ -148,6 +148,11 @@ QString CardName(const v4l2_capability& caps) {
   return QString::fromUtf8(card, static_cast<qsizetype>(strnlen(card, sizeof caps.card))).trimmed();
 }
 
+QString CaptureNodeName(const v4l2_capability& caps, const std::optional<QString>& usbProduct) {
+  if (usbProduct && !usbProduct->isEmpty()) return *usbProduct;
+  return CardName(caps);
+}
+
 std::uint32_t DeviceCapsOf(const v4l2_capability& caps) {
   return (caps.capabilities & V4L2_CAP_DEVICE_CAPS) ? caps.device_caps : caps.capabilities;
 }

@@ -41,8 +41,15 @@ double FramesPerSecond(const v4l2_fract& interval);
 // True when the node offers YUYV or MJPEG capture at all.
 bool OffersWireFormat(const V4l2Device& device);
 
-// The card name the driver reports (the camera's product name).
+// The card name the driver reports. The UVC driver builds it from the USB product
+// string, adds ": <function>" when the camera names its video function, and cuts the
+// whole to 31 bytes, so it is not the product name.
 QString CardName(const v4l2_capability& caps);
+
+// The name a capture node is listed under: the product string of its USB device (the
+// same string that device's USB row carries), or, for a node without a USB parent or
+// whose USB device names no product, the card name.
+QString CaptureNodeName(const v4l2_capability& caps, const std::optional<QString>& usbProduct);
 
 // The capabilities of the node itself (device_caps when the driver reports them).
 std::uint32_t DeviceCapsOf(const v4l2_capability& caps);

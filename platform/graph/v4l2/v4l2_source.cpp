@@ -41,7 +41,8 @@ bool V4l2Source::Initialise(const QString& node, Options options) {
     return false;
   }
   if (!IsStreamingCaptureNode(caps)) return false;
-  m_name = CardName(caps);
+  const UsbProductFinder& product = m_options.findUsbProduct ? m_options.findUsbProduct : UsbProductOf;
+  m_name = CaptureNodeName(caps, product(node));
   m_formats = EnumerateFrameFormats(m_device);
   if (m_formats.empty()) return false;
   m_capabilities = CapabilitiesOf(m_formats);
@@ -130,8 +131,13 @@ Capability V4l2Source::CurrentFormat() const {
 }
 
 bool V4l2Source::Start(Callbacks callbacks) {
+  if (m_stream.OnStreamThread() || m_stillReader.OnReaderThread()) return false;
   std::lock_guard lock(m_runMutex);
-  if (m_streaming) return false;
+  if (m_streaming && m_delivering) return false;
+  // A run ended from inside its own callback still has its threads and buffers.
+  m_stillReader.Stop();
+  m_stream.Stop();
+  m_streaming = false;
   const V4l2FrameFormat* f = FindFrameFormat(CurrentFormat());
   if (!f || !ApplyFormat(*f)) return false;
   V4l2Stream::Settings settings;
@@ -139,13 +145,26 @@ bool V4l2Source::Start(Callbacks callbacks) {
   settings.width = f->width;
   settings.height = f->height;
   settings.stallTimeout = m_options.stallTimeout;
-  if (const int error = m_stream.Start(settings, std::move(callbacks.frame), std::move(callbacks.lost)); error != 0) {
+  // Each callback begins only while the source delivers, so a Stop from inside one
+  // ends the others too.
+  auto frame = [this, call = std::move(callbacks.frame)](const SourceFrame& delivered) {
+    if (m_delivering && call) call(delivered);
+  };
+  auto lost = [this, call = std::move(callbacks.lost)] {
+    if (m_delivering && call) call();
+  };
+  m_delivering = true;
+  if (const int error = m_stream.Start(settings, std::move(frame), std::move(lost)); error != 0) {
+    m_delivering = false;
     qCWarning(lcV4l2) << m_device.Path() << "cannot stream:" << qt_error_string(error);
     return false;
   }
   if (m_stillButton && callbacks.still) {
+    auto still = [this, call = std::move(callbacks.still)] {
+      if (m_delivering) call();
+    };
     // Without its button the camera still streams; the press is what is lost.
-    if (!m_stillReader.Start(m_stillButton(), std::move(callbacks.still))) {
+    if (!m_stillReader.Start(m_stillButton(), std::move(still))) {
       qCWarning(lcV4l2) << m_device.Path() << "still button not readable";
     }
   }
@@ -154,8 +173,19 @@ bool V4l2Source::Start(Callbacks callbacks) {
 }
 
 void V4l2Source::Stop() {
+  // From inside a callback: the thread cannot wait for itself. Delivery ends now; the
+  // threads and buffers go at the next Start or Stop from another thread.
+  if (m_stream.OnStreamThread() || m_stillReader.OnReaderThread()) {
+    m_delivering = false;
+    if (m_stream.OnStreamThread()) {
+      m_stream.RequestStop();
+    } else {
+      m_stillReader.RequestStop();
+    }
+    return;
+  }
   std::lock_guard lock(m_runMutex);
-  if (!m_streaming) return;
+  m_delivering = false;
   m_stillReader.Stop();
   m_stream.Stop();
   m_streaming = false;

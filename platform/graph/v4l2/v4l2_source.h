@@ -6,7 +6,9 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/graph/source_device.h"
@@ -19,6 +21,9 @@
 
 namespace platform::v4l2 {
 
+// The product string of the USB device behind a video node (see UsbProductOf).
+using UsbProductFinder = std::function<std::optional<QString>(const QString& node)>;
+
 class V4l2Source : public SourceDevice {
  public:
   struct Options {
@@ -26,6 +31,8 @@ class V4l2Source : public SourceDevice {
     std::chrono::milliseconds stallTimeout{3000};
     // Finds the camera's still button; empty: look it up through udev.
     StillButtonFinder findStillButton;
+    // Finds the product string of the node's USB device; empty: look it up through udev.
+    UsbProductFinder findUsbProduct;
   };
 
   // Opens a capture node; null when it is no streaming video capture device with
@@ -52,10 +59,10 @@ class V4l2Source : public SourceDevice {
   // Applies the current format, then streams. After a loss the source stays started
   // (IsStreaming true, no more frames) until Stop.
   bool Start(Callbacks callbacks) override;
-  // Waits for the streaming and still threads, so it must not be called from inside
-  // a callback; a lost callback only notes the loss and the owner stops later.
+  // Waits for the streaming and still threads; from inside a callback it only ends
+  // delivery (the source's contract).
   void Stop() override;
-  bool IsStreaming() const override { return m_streaming; }
+  bool IsStreaming() const override { return m_streaming && m_delivering; }
 
   bool OffersPropertySet(PropertySet set) const override;
   HRESULT GetRange(PropertySet set, long property, PropertyRange& range) override;
@@ -86,6 +93,8 @@ class V4l2Source : public SourceDevice {
   mutable std::mutex m_formatMutex;
   Capability m_current;
   std::atomic<bool> m_streaming{false};
+  // Cleared by Stop, also from inside a callback; a callback only begins while it is set.
+  std::atomic<bool> m_delivering{false};
 };
 
 }  // namespace platform::v4l2

@@ -109,6 +109,11 @@ void V4l2Stream::ReleaseBuffers() {
   }
 }
 
+void V4l2Stream::RequestStop() {
+  // The stop descriptor lives as long as the thread this runs on.
+  if (!SignalEventFd(m_stop.Get())) qCCritical(lcV4l2) << "cannot end the streaming thread:" << qt_error_string(errno);
+}
+
 void V4l2Stream::Stop() {
   if (!m_started) return;
   if (m_thread.joinable()) {
@@ -116,6 +121,7 @@ void V4l2Stream::Stop() {
       qCCritical(lcV4l2) << "cannot wake the streaming thread:" << qt_error_string(errno);
     }
     m_thread.join();
+    m_threadId.store({});
   }
   ReleaseBuffers();
   m_stop.Reset();
@@ -125,6 +131,7 @@ void V4l2Stream::Stop() {
 }
 
 void V4l2Stream::Run() {
+  m_threadId.store(std::this_thread::get_id());
   using Clock = std::chrono::steady_clock;
   Clock::time_point lastBuffer = Clock::now();
   for (;;) {

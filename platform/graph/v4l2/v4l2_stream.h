@@ -4,6 +4,7 @@
 
 #include <linux/videodev2.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -40,9 +41,14 @@ class V4l2Stream {
   // ends after `lost`.
   int Start(const Settings& settings, std::function<void(const SourceFrame&)> frame, std::function<void()> lost);
   // Stops the thread (returns after its last callback), turns streaming off, unmaps the
-  // buffers and gives them back. Safe after a loss and when not started.
+  // buffers and gives them back. Safe after a loss and when not started. Not from the
+  // streaming thread: it cannot join itself (see RequestStop).
   void Stop();
+  // From inside a callback on the streaming thread: the thread ends once the callback
+  // returns; the buffers stay until Stop from another thread.
+  void RequestStop();
   bool IsStarted() const { return m_started; }
+  bool OnStreamThread() const { return m_threadId.load() == std::this_thread::get_id(); }
 
  private:
   int MapAndQueue(unsigned count);
@@ -62,6 +68,9 @@ class V4l2Stream {
   bool m_streamOn = false;
   UniqueFd m_stop;
   std::thread m_thread;
+  // Set by the thread itself before its first callback, so a Stop from inside one
+  // always recognises its own thread.
+  std::atomic<std::thread::id> m_threadId{};
 };
 
 }  // namespace platform::v4l2

@@ -199,14 +199,50 @@ TEST_F(ProfileTest, TruncatedUtf16FileKeepsWhatWasReadable) {
   EXPECT_EQ(Get("A", "keep"), "1");
   EXPECT_EQ(Get("LANGUAGESET", "LANGUAGE", "Japanese"), "Japanese");
 
+  // The header cut short still opens its section, so the key goes under it.
   ASSERT_TRUE(profile::writeString(Path(), "LANGUAGESET", "LANGUAGE", "English"));
-  EXPECT_EQ(ReadRaw(), Utf16("[A]\r\nkeep=1\r\n[LANGUAGESET\r\n[LANGUAGESET]\r\nLANGUAGE=English\r\n"));
+  EXPECT_EQ(ReadRaw(), Utf16("[A]\r\nkeep=1\r\n[LANGUAGESET\r\nLANGUAGE=English\r\n"));
   EXPECT_EQ(Get("A", "keep"), "1");
   EXPECT_EQ(Get("LANGUAGESET", "LANGUAGE"), "English");
+}
 
-  // A key under a header without ']' belongs to no section.
-  WriteRaw("[A\nk=1\n");
-  EXPECT_EQ(Get("A", "k"), "<default>");
+// The rules of the Windows reader that a hand-edited or foreign file may lean on.
+TEST_F(ProfileTest, ReadsAsTheWindowsReaderDoes) {
+  // A default's trailing blanks are dropped, its leading ones kept.
+  EXPECT_EQ(Get("S", "missing", " padded \t "), " padded");
+
+  // Only spaces go from around names: a tab is part of a name.
+  WriteRaw("[ Spaced ]\r\n key =1\r\n[\tTabbed]\r\n\tkey=2\r\n");
+  EXPECT_EQ(Get("Spaced", "key"), "1");
+  EXPECT_EQ(Get("Tabbed", "key"), "<default>");
+  EXPECT_EQ(Get("\tTabbed", "\tkey"), "2");
+
+  // A section line without its closing bracket opens that section.
+  WriteRaw("[Path\r\nFileFolder=/x/\r\n[Next]\r\nFileFolder=/y/\r\n");
+  EXPECT_EQ(Get("Path", "FileFolder"), "/x/");
+  EXPECT_EQ(Get("Next", "FileFolder"), "/y/");
+
+  // A line that starts with '=' is a key with an empty name: in the section, not a value
+  // of anything else.
+  WriteRaw("[S]\r\n=nameless\r\nk=v\r\n");
+  EXPECT_EQ(Get("S", ""), "nameless");
+  EXPECT_EQ(Get("S", "k"), "v");
+}
+
+TEST_F(ProfileTest, LinesEndingInACarriageReturnAloneAreReadByLinesAndKeepTheirEnding) {
+  WriteRaw("[LANGUAGESET]\rLANGUAGE=English\rINDEX=1\r[Path]\rFileFolder=/x/\r");
+  EXPECT_EQ(Get("LANGUAGESET", "LANGUAGE"), "English");
+  EXPECT_EQ(profile::getInt(Path(), "LANGUAGESET", "INDEX", 9), 1);
+  EXPECT_EQ(Get("Path", "FileFolder"), "/x/");
+  ASSERT_TRUE(profile::writeString(Path(), "LANGUAGESET", "LANGUAGE", "Chinese"));
+  ASSERT_TRUE(profile::writeString(Path(), "Other", "k", "v"));
+  EXPECT_EQ(ReadRaw(), "[LANGUAGESET]\rLANGUAGE=Chinese\rINDEX=1\r[Path]\rFileFolder=/x/\r[Other]\rk=v\r");
+  // Mixed endings: each line keeps its own.
+  WriteRaw("[A]\r\na=1\rb=2\nc=3");
+  EXPECT_EQ(Get("A", "b"), "2");
+  EXPECT_EQ(Get("A", "c"), "3");
+  ASSERT_TRUE(profile::writeString(Path(), "A", "d", "4"));
+  EXPECT_EQ(ReadRaw(), "[A]\r\na=1\rb=2\nc=3\r\nd=4\r\n");
 }
 
 TEST_F(ProfileTest, FailedWritesChangeNothing) {

@@ -8,7 +8,6 @@
 #include <atomic>
 
 #include "platform/virtualcam/virtual_camera_source.h"
-#include "platform/virtualcam/virtual_chip_backend.h"
 #include "platform/virtualcam/virtual_usb_row.h"
 #include "support/wait.h"
 
@@ -145,41 +144,6 @@ TEST(VirtualCameraSource, StopFromTheLostCallback) {
   camera->Plug();
   EXPECT_TRUE(source->Start(callbacks));
   source->Stop();
-}
-
-TEST(VirtualCameraSource, ChipBackendAnswersWhilePlugged) {
-  QTemporaryDir dir;
-  VirtualCameraOptions options;
-  options.flashPath = dir.path() + "/flash.bin";
-  auto camera = std::make_shared<VirtualCamera>(options);
-  platform::VirtualChipBackend chip(camera);
-
-  std::uint16_t vid = 0, pid = 0;
-  ASSERT_TRUE(chip.GetPidVid(vid, pid));
-  EXPECT_EQ(vid, 0x1D6C);
-  EXPECT_EQ(pid, 0x0A51);
-  EXPECT_TRUE(chip.SetFlashSize(8192));
-  EXPECT_FALSE(chip.SetFlashSize(8193));
-
-  // A bracket's writes are on disk when it closes.
-  chip.Open();
-  ASSERT_TRUE(chip.WriteFlash(0x1D05, 0x77));
-  chip.Close();
-  QFile file(options.flashPath);
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  const QByteArray image = file.readAll();
-  ASSERT_EQ(image.size(), 8192);
-  EXPECT_EQ(static_cast<std::uint8_t>(image[0x1D05]), 0x77);
-
-  camera->Unplug();
-  vid = pid = 0;
-  std::uint8_t value = 0;
-  EXPECT_FALSE(chip.GetPidVid(vid, pid));
-  EXPECT_FALSE(chip.ReadFlash(0x1D05, value));
-  EXPECT_FALSE(chip.WriteFlash(0x1D05, 0x01));
-  camera->Plug();
-  ASSERT_TRUE(chip.ReadFlash(0x1D05, value));
-  EXPECT_EQ(value, 0x77);
 }
 
 TEST(VirtualCameraSource, UsbRowWhilePlugged) {

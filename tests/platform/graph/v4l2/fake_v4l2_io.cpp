@@ -91,6 +91,18 @@ FakeControl MenuControl(std::uint32_t id, std::int32_t min, std::int32_t max, st
   return c;
 }
 
+std::string KernelCardName(const std::string& product, const std::string& function) {
+  std::string name = function.empty() ? product : product + ": " + function;
+  constexpr std::size_t kCardBytes = 31;  // the driver's name buffer, less its terminator
+  if (name.size() > kCardBytes) name.resize(kCardBytes);
+  return name;
+}
+
+void SetUsbProduct(FakeNode& node, const std::string& product, const std::string& function) {
+  node.usbProduct = product;
+  node.card = KernelCardName(product, function);
+}
+
 FakeNode TypicalCamera() {
   FakeNode node;
   FakeSize vga{V4L2_FRMSIZE_TYPE_DISCRETE, 640, 480, {}};
@@ -157,6 +169,15 @@ void FakeV4l2Io::WakeLocked(const std::string& path) {
   for (auto& [fd, p] : m_open) {
     if (p == path && ::write(fd, &one, sizeof one) < 0) std::abort();
   }
+}
+
+platform::v4l2::UsbProductFinder FakeV4l2Io::UsbProducts() {
+  return [this](const QString& node) -> std::optional<QString> {
+    std::lock_guard lock(m_mutex);
+    auto it = m_nodes.find(node.toStdString());
+    if (it == m_nodes.end() || !it->second.usbProduct) return std::nullopt;
+    return QString::fromStdString(*it->second.usbProduct);
+  };
 }
 
 int FakeV4l2Io::Open(const char* path, int flags) {

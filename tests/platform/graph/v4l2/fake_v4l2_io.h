@@ -11,11 +11,13 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "platform/graph/v4l2/v4l2_io.h"
+#include "platform/graph/v4l2/v4l2_source.h"
 
 namespace fakev4l2 {
 
@@ -39,7 +41,10 @@ struct FakeControl {
 
 // The state of one node. Tests change it under the io's lock through FakeV4l2Io::With.
 struct FakeNode {
+  // The UVC driver's card name is not the product name: see SetUsbProduct.
   std::string card = "Fake Camera";
+  // The product string of the node's USB device; nullopt for a node without a USB parent.
+  std::optional<std::string> usbProduct = "Fake Camera";
   std::uint32_t deviceCaps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
   std::vector<FakeFormat> formats;
   std::map<std::uint32_t, FakeControl> controls;
@@ -70,6 +75,12 @@ struct FakeNode {
 // A camera with YUYV 640×480 and 1280×720 and MJPEG 1280×720, 30 and 15 fps, and the
 // controls of a typical UVC camera.
 FakeNode TypicalCamera();
+// The card name the UVC driver gives a camera: its product string, ": <function>"
+// added when the camera names its video function, the whole cut to 31 bytes.
+std::string KernelCardName(const std::string& product, const std::string& function = {});
+// Gives a node a USB device with that product string, and the card name the driver
+// would then report.
+void SetUsbProduct(FakeNode& node, const std::string& product, const std::string& function = {});
 // Control helpers.
 FakeControl IntegerControl(std::uint32_t id, std::int32_t min, std::int32_t max, std::int32_t def,
                            std::int32_t step = 1);
@@ -98,6 +109,8 @@ class FakeV4l2Io : public platform::v4l2::V4l2Io {
   // The calls made so far, by name ("S_FMT", "mmap", …), and forgets them.
   std::vector<std::string> TakeCalls();
   int OpenCount() const;
+  // Answers the product string of a node's USB device, as udev would.
+  platform::v4l2::UsbProductFinder UsbProducts();
 
   int Open(const char* path, int flags) override;
   int Close(int fd) override;
