@@ -24,6 +24,12 @@ std::shared_ptr<const CxImage> CaptureSession::FramePicture() const {
   return m_frame.m_pFrameImage;
 }
 
+std::shared_ptr<const CxImage> CaptureSession::FramePicture(FrameStamp& stamp) const {
+  std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
+  stamp = m_frame.m_pFrameImage ? m_frame.m_frameStamp : FrameStamp{};
+  return m_frame.m_pFrameImage;
+}
+
 std::shared_ptr<const CxImage> CaptureSession::RawPicture() const {
   std::lock_guard<std::mutex> lock(m_frame.m_csFrame);
   return m_frame.m_pRawImage;

@@ -106,6 +106,8 @@ class CaptureSession final : public QObject, public CBCLS, public ISampleGrabber
   bool HasFramePicture() const;
   // The pictures, each taken under the frame lock; null when there is none.
   std::shared_ptr<const CxImage> FramePicture() const;
+  // The frame picture with its stamp (sequence 0 when there is none).
+  std::shared_ptr<const CxImage> FramePicture(FrameStamp& stamp) const;
   std::shared_ptr<const CxImage> RawPicture() const;
   std::shared_ptr<const CxImage> ShownPicture() const;
   // The shown picture, as the display composed it from the frame picture.
@@ -205,5 +207,9 @@ class CaptureSession final : public QObject, public CBCLS, public ISampleGrabber
   int m_stallRestarts = 0;
   QBasicTimer m_stallTimer;
   std::unique_ptr<platform::DeviceMonitor> m_hDevNotify;
+  // The frame grabber, asked from inside FrameCB when the camera captured the frame;
+  // set before its callback is, cleared after the callback was taken back (which waits
+  // for a FrameCB in progress).
+  std::atomic<IFrameGrabberCallback*> m_frameTimes{nullptr};
   int m_plugListener = -1;
 };

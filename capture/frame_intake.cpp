@@ -5,6 +5,9 @@
 int CaptureSession::FrameCB(std::uint8_t* pixels, int width, int height, int bitsPerPixel) {
   if (!pixels || width <= 0 || height <= 0 || bitsPerPixel <= 0 || bitsPerPixel % 8 != 0) return 0;
   FrameState& f = m_frame;
+  // Asked first: the capture time belongs to the frame being delivered.
+  IFrameGrabberCallback* times = m_frameTimes.load(std::memory_order_acquire);
+  const FrameStamp stamp{++f.m_nFramesTaken, times ? times->FrameCaptureTimeNs() : 0};
   if (!f.m_bFirstFrameSeen) {
     // The very first frame of the process decides the size, whatever the graph chose.
     m_view.m_nVideoWidth = width;
@@ -22,6 +25,7 @@ int CaptureSession::FrameCB(std::uint8_t* pixels, int width, int height, int bit
     f.m_nFrameHeight = height;
     f.m_nFrameBpp = bitsPerPixel;
     f.m_pFrameImage.swap(picture);
+    f.m_frameStamp = stamp;
   }
   picture.reset();  // the frame picture replaced, let go outside the lock
   m_frameCount.fetch_add(1, std::memory_order_relaxed);

@@ -2,10 +2,12 @@
 // display worker share.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
 #include "outside/ximage.h"
+#include "view/frame_stamp.h"
 #include "view/picture_slots.h"
 #include "view/view_transform.h"
 
@@ -17,6 +19,7 @@ struct FrameState {
   // Guarded by m_csFrame. The pictures are shared and never changed once swapped in,
   // so a reader takes the pointer under the lock and reads the pixels outside it.
   std::shared_ptr<const CxImage> m_pFrameImage;  // the last transformed frame; null until a frame arrives
+  FrameStamp m_frameStamp;                       // the frame picture's place in the run and capture time
   std::shared_ptr<const CxImage> m_pRawImage;    // the last frame as the camera sent it (service mode)
   // The last composed picture (frame and overlay, at frame size).
   std::shared_ptr<const CxImage> m_imgShown;
@@ -31,4 +34,5 @@ struct FrameState {
   PictureSlots m_rawPictures{3};
   ViewTransform m_transform;
   bool m_bFirstFrameSeen = false;  // the first frame's size was taken
+  std::uint64_t m_nFramesTaken = 0;  // frames taken in, for the stamps
 };

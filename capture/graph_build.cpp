@@ -93,6 +93,7 @@ bool CaptureSession::BuildGraphFilters() {
   }
   auto callback = ::QueryInterface<IFrameGrabberCallback>(m_graph.m_pGrabberFilter);
   if (!callback) return fail(Txt::Msg_NOFINDINTERFACE);
+  m_frameTimes.store(callback.get(), std::memory_order_release);
   callback->SetCallback(this);
 
   const HRESULT first = com->CreateNullRenderer(m_graph.m_pNullRenderer);

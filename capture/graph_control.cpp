@@ -182,6 +182,7 @@ void CaptureSession::ReleaseGraph() {
   CaptureGraphState& g = m_graph;
   // The grabbers hold plain pointers to this session; they are told to forget them first.
   if (auto callback = ::QueryInterface<IFrameGrabberCallback>(g.m_pGrabberFilter)) callback->SetCallback(nullptr);
+  m_frameTimes.store(nullptr, std::memory_order_release);
   if (auto still = ::QueryInterface<ISampleGrabber>(g.m_pStillGrabber)) still->SetCallback(nullptr, 1);
   g.m_pSourceFilter.reset();
   g.m_pGrabberFilter.reset();

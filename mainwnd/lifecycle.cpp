@@ -3,16 +3,20 @@
 #include <QMenu>
 #include <QVBoxLayout>
 
+#include <cstdio>
+
 #include "adjust/move_wnd.h"
 #include "capture/capture_session.h"
 #include "mainwnd/command_ids.h"
 #include "mainwnd/main_menu.h"
 #include "mainwnd/main_status_bar.h"
 #include "mainwnd/main_toolbar.h"
+#include "mainwnd/video_view.h"
 #include "mainwnd/vistrel_dlg.h"
 #include "res/resources.h"
 #include "texts/user_files.h"
 #include "view/display_worker.h"
+#include "view/paint_delay.h"
 
 namespace {
 // Text of the About item of the window's context menu.
@@ -91,6 +95,10 @@ bool CVistrelDlg::DestroyWindow() {
   m_session->CloseCamera();
   // No frame comes now; the display worker finishes before anything it reads goes.
   if (m_display) m_display->Stop();
+  if (m_paintDelay) {
+    m_view1000->SetPaintDelay(nullptr);
+    std::fprintf(stderr, "vistrel: %s\n", m_paintDelay->Report().c_str());
+  }
   m_session->ReleasePictures();
   m_session->UnregisterDeviceNotification();
   return true;

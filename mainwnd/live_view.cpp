@@ -32,12 +32,13 @@ void CVistrelDlg::ComposeFrame() {
   // outside the frame lock, and each byte of the shown picture is written once, frame
   // or overlay (a picture that carries this overlay already gets only the frame's
   // uncovered pixels).
-  const std::shared_ptr<const CxImage> frame = m_session->FramePicture();
+  FrameStamp stamp;
+  const std::shared_ptr<const CxImage> frame = m_session->FramePicture(stamp);
   std::shared_ptr<const CxImage> picture;
   if (frame && frame->IsValid()) picture = m_pictures.Compose(*frame, overlay);
   if (picture) {
     m_session->SetShownPicture(picture);
-    m_view1000->Publish(std::move(picture));
+    m_view1000->Publish(std::move(picture), stamp);
   } else if (overlay && overlay->Image().IsValid()) {
     // Before the first frame (and after a resolution change) the overlay shows alone.
     m_view1000->Publish(std::shared_ptr<const CxImage>(overlay, &overlay->Image()));

@@ -4,7 +4,10 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <cstdio>
 
 #include "adjust/move_wnd.h"  // the pan window the window owns
 #include "capture/capture_session.h"
@@ -14,6 +17,7 @@
 #include "res/resources.h"
 #include "texts/user_files.h"
 #include "view/display_worker.h"
+#include "view/paint_delay.h"
 
 namespace {
 // The view before any camera sets its size: 344 × 238 dialog units of the window's
@@ -42,6 +46,15 @@ CVistrelDlg::CVistrelDlg(UserFiles& files, CameraDiscovery& cameras, bool servic
   m_view1000 = new CVideoView(this);
   m_view1000->setFixedSize(kInitialViewWidth, kInitialViewHeight);
   layout->addWidget(m_view1000);
+  if (qgetenv("VISTREL_DEBUG_DELAY") == "1") {
+    m_paintDelay = std::make_unique<PaintDelay>();
+    m_view1000->SetPaintDelay(m_paintDelay.get());
+    // Also every 10 s, so a run that is killed rather than closed still says it.
+    auto* report = new QTimer(this);
+    connect(report, &QTimer::timeout, this,
+            [this] { std::fprintf(stderr, "vistrel: %s\n", m_paintDelay->Report().c_str()); });
+    report->start(10000);
+  }
   LayOutFixed();
 
   m_session = std::make_unique<CaptureSession>(m_cameras, m_files, m_bServiceMode);

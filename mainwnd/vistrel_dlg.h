@@ -25,6 +25,7 @@ class CameraDiscovery;
 class CaptureSession;
 class CVideoView;
 class DisplayWorker;
+class PaintDelay;
 class MainMenu;
 class MainStatusBar;
 class MainToolBar;
@@ -179,6 +180,8 @@ class CVistrelDlg : public QDialog {
   std::unique_ptr<CaptureSession> m_session;
   std::unique_ptr<RecordingControl> m_recording;
   std::unique_ptr<DisplayWorker> m_display;
+  // VISTREL_DEBUG_DELAY=1: the capture-to-paint delay, reported on stderr at close.
+  std::unique_ptr<PaintDelay> m_paintDelay;
   mutable std::mutex m_overlayLock;  // guards m_overlayPicture only; never held with the frame lock
   std::shared_ptr<const OverlayPicture> m_overlayPicture;
   PicturePool m_pictures;  // the display worker's pictures to compose into

@@ -4,7 +4,6 @@
 
 extern "C" {
 #include <libavutil/common.h>
-#include <libavutil/pixdesc.h>
 }
 
 namespace platform {
@@ -29,56 +28,12 @@ bool ValidSize(int width, int height) {
 
 // A JPEG starts with its start-of-image marker and ends with its end-of-image
 // marker, which some cameras follow with zero padding. A frame cut short lacks
-// the end marker; the decoder would conceal the missing part instead of failing.
+// the end marker and is refused here, before any decoding.
 bool IsCompleteJpeg(const std::uint8_t* data, std::size_t& size) {
   std::size_t end = size;
   while (end > 0 && data[end - 1] == 0x00) --end;
   if (end < 4 || data[0] != 0xFF || data[1] != 0xD8 || data[end - 2] != 0xFF || data[end - 1] != 0xD9) return false;
   size = end;
-  return true;
-}
-
-// The JPEG pixel formats are the plain planar ones at full range.
-AVPixelFormat WithoutJpegRange(AVPixelFormat format, bool& fullRange) {
-  switch (format) {
-    case AV_PIX_FMT_YUVJ420P:
-      fullRange = true;
-      return AV_PIX_FMT_YUV420P;
-    case AV_PIX_FMT_YUVJ422P:
-      fullRange = true;
-      return AV_PIX_FMT_YUV422P;
-    case AV_PIX_FMT_YUVJ444P:
-      fullRange = true;
-      return AV_PIX_FMT_YUV444P;
-    case AV_PIX_FMT_YUVJ440P:
-      fullRange = true;
-      return AV_PIX_FMT_YUV440P;
-    case AV_PIX_FMT_YUVJ411P:
-      fullRange = true;
-      return AV_PIX_FMT_YUV411P;
-    default:
-      return format;
-  }
-}
-
-// The planes of a picture read from its last row up: each plane starts at its last
-// row and steps back by its stride. Converting such a source into a top-down
-// output stores the picture bottom row first.
-bool BottomUp(AVPixelFormat format, const std::uint8_t* const planes[], const int strides[], int height,
-              const std::uint8_t* flipped[4], int flippedStrides[4]) {
-  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(format);
-  const int planeCount = av_pix_fmt_count_planes(format);
-  if (!desc || planeCount <= 0 || planeCount > 4) return false;
-  for (int i = 0; i < 4; ++i) {
-    flipped[i] = nullptr;
-    flippedStrides[i] = 0;
-  }
-  for (int i = 0; i < planeCount; ++i) {
-    const bool chroma = i == 1 || i == 2;
-    const int rows = chroma ? AV_CEIL_RSHIFT(height, desc->log2_chroma_h) : height;
-    flipped[i] = planes[i] + static_cast<std::ptrdiff_t>(rows - 1) * strides[i];
-    flippedStrides[i] = -strides[i];
-  }
   return true;
 }
 
@@ -90,14 +45,17 @@ FrameConverter::~FrameConverter() = default;
 bool FrameConverter::Convert(const std::uint8_t* data, std::size_t size, WireFormat format, int width, int height,
                              ConvertedFrame& out) {
   out = ConvertedFrame{};
-  if (!data || size == 0) return false;
+  m_error = {};
+  if (!data || size == 0) return Fail("empty frame");
   return format == WireFormat::MJPG ? ConvertMjpeg(data, size, out) : ConvertYuyv(data, size, width, height, out);
 }
 
 bool FrameConverter::ConvertYuyv(const std::uint8_t* data, std::size_t size, int width, int height,
                                  ConvertedFrame& out) {
-  if (!ValidSize(width, height)) return false;
-  if (size != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 2) return false;
+  if (!ValidSize(width, height)) return Fail("frame size out of range");
+  if (size != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 2) {
+    return Fail("YUYV frame of another byte count than its size");
+  }
 
   if (!m_planar || m_planarWidth != width || m_planarHeight != height) {
     m_planar.reset();
@@ -109,7 +67,7 @@ bool FrameConverter::ConvertYuyv(const std::uint8_t* data, std::size_t size, int
     const std::size_t rows = static_cast<std::size_t>(height);
     const std::size_t bytes = rows * static_cast<std::size_t>(lumaStride + 2 * chromaStride);
     m_planar.reset(static_cast<std::uint8_t*>(av_malloc(bytes)));
-    if (!m_planar) return false;
+    if (!m_planar) return Fail("no memory");
     m_planes[0] = m_planar.get();
     m_planes[1] = m_planes[0] + rows * static_cast<std::size_t>(lumaStride);
     m_planes[2] = m_planes[1] + rows * static_cast<std::size_t>(chromaStride);
@@ -126,7 +84,7 @@ bool FrameConverter::ConvertYuyv(const std::uint8_t* data, std::size_t size, int
       m_yuyvToPlanar.Get(width, height, AV_PIX_FMT_YUYV422, false, AV_PIX_FMT_YUV422P, SWS_BILINEAR);
   SwsContext* toBgr =
       m_planarToBgr.Get(width, height, AV_PIX_FMT_YUV422P, false, AV_PIX_FMT_BGR24, FlagsFor(width));
-  if (!toPlanar || !toBgr) return false;
+  if (!toPlanar || !toBgr) return Fail("no conversion context");
 
   // The flip happens in the first pass, which writes the planar picture upwards
   // (into padded rows). Both passes read their source straight through memory:
@@ -140,82 +98,23 @@ bool FrameConverter::ConvertYuyv(const std::uint8_t* data, std::size_t size, int
     upwards[i] = m_planes[i] + static_cast<std::ptrdiff_t>(height - 1) * m_planeStrides[i];
     upwardsStrides[i] = -m_planeStrides[i];
   }
-  if (sws_scale(toPlanar, packed, packedStrides, 0, height, upwards, upwardsStrides) != height) return false;
+  if (sws_scale(toPlanar, packed, packedStrides, 0, height, upwards, upwardsStrides) != height) {
+    return Fail("conversion failed");
+  }
   return ScaleToOutput(toBgr, m_planes, m_planeStrides, width, height, out);
 }
 
 bool FrameConverter::ConvertMjpeg(const std::uint8_t* data, std::size_t size, ConvertedFrame& out) {
-  if (!IsCompleteJpeg(data, size)) return false;
-  if (!EnsureDecoder() || !FillPacket(data, size) || !Decode()) return false;
-
-  AVFrame* frame = m_frame.get();
-  bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
-  const AVPixelFormat format = WithoutJpegRange(static_cast<AVPixelFormat>(frame->format), fullRange);
-  SwsContext* toBgr = ValidSize(frame->width, frame->height)
-                          ? m_decodedToBgr.Get(frame->width, frame->height, format, fullRange, AV_PIX_FMT_BGR24,
-                                               FlagsFor(frame->width))
-                          : nullptr;
-  const std::uint8_t* flipped[4];
-  int flippedStrides[4];
-  const bool ok = toBgr && BottomUp(format, frame->data, frame->linesize, frame->height, flipped, flippedStrides) &&
-                  ScaleToOutput(toBgr, flipped, flippedStrides, frame->width, frame->height, out);
-  av_frame_unref(frame);
-  return ok;
-}
-
-bool FrameConverter::EnsureDecoder() {
-  if (m_decoder) return true;
-  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MJPEG);
-  if (!codec) return false;
-  AvPtr<AVCodecContext> decoder(avcodec_alloc_context3(codec));
-  AvPtr<AVPacket> packet(av_packet_alloc());
-  AvPtr<AVFrame> frame(av_frame_alloc());
-  if (!decoder || !packet || !frame) return false;
-  // Fail on damage instead of concealing it: a damaged frame is dropped.
-  decoder->err_recognition = AV_EF_EXPLODE;
-  // One frame in, the same frame out: no frame threading delay.
-  decoder->thread_count = 1;
-  if (avcodec_open2(decoder.get(), codec, nullptr) < 0) return false;
-  m_decoder = std::move(decoder);
-  m_packet = std::move(packet);
-  m_frame = std::move(frame);
-  return true;
-}
-
-bool FrameConverter::FillPacket(const std::uint8_t* data, std::size_t size) {
-  if (size > static_cast<std::size_t>(INT32_MAX) - AV_INPUT_BUFFER_PADDING_SIZE) return false;
-  const int bytes = static_cast<int>(size);
-  AVPacket* packet = m_packet.get();
-  // The packet keeps its buffer from frame to frame. It is replaced only when it is
-  // too small or the decoder still holds a reference to it.
-  const bool reusable = packet->buf && av_buffer_is_writable(packet->buf) &&
-                        packet->buf->size >= static_cast<std::size_t>(bytes) + AV_INPUT_BUFFER_PADDING_SIZE;
-  if (!reusable) {
-    av_packet_unref(packet);
-    // Room for somewhat larger frames than this one: JPEG sizes vary with content.
-    const int capacity = bytes + bytes / 2 < INT32_MAX - AV_INPUT_BUFFER_PADDING_SIZE ? bytes + bytes / 2 : bytes;
-    if (av_new_packet(packet, capacity) < 0) return false;
-  }
-  std::memcpy(packet->buf->data, data, size);
-  std::memset(packet->buf->data + size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
-  packet->data = packet->buf->data;
-  packet->size = bytes;
-  packet->flags = AV_PKT_FLAG_KEY;
-  return true;
-}
-
-bool FrameConverter::Decode() {
-  AVCodecContext* decoder = m_decoder.get();
-  AVFrame* frame = m_frame.get();
-  if (avcodec_send_packet(decoder, m_packet.get()) < 0 || avcodec_receive_frame(decoder, frame) < 0) {
-    // Nothing of the damaged frame may linger into the next one.
-    avcodec_flush_buffers(decoder);
-    return false;
-  }
-  if ((frame->flags & AV_FRAME_FLAG_CORRUPT) || frame->decode_error_flags != 0 || !frame->data[0]) {
-    av_frame_unref(frame);
-    return false;
-  }
+  if (!IsCompleteJpeg(data, size)) return Fail("not a whole JPEG");
+  int width = 0;
+  int height = 0;
+  if (!m_jpeg.ReadSize(data, size, width, height)) return Fail(m_jpeg.LastError());
+  if (!ValidSize(width, height)) return Fail("frame size out of range");
+  if (!EnsureOutput(width, height)) return Fail("no memory");
+  if (!m_jpeg.Decode(data, size, m_output.get(), width, height)) return Fail(m_jpeg.LastError());
+  out.pixels = m_output.get();
+  out.width = width;
+  out.height = height;
   return true;
 }
 
@@ -229,16 +128,23 @@ bool FrameConverter::EnsureOutput(int width, int height) {
 
 bool FrameConverter::ScaleToOutput(SwsContext* context, const std::uint8_t* const planes[], const int strides[],
                                    int width, int height, ConvertedFrame& out) {
-  if (!EnsureOutput(width, height)) return false;
+  if (!EnsureOutput(width, height)) return Fail("no memory");
   // The output is written top down: written upwards (last row first, negative
   // stride), a row's vector tail would land on the row written just before it.
   std::uint8_t* const destination[4] = {m_output.get(), nullptr, nullptr, nullptr};
   const int destinationStrides[4] = {width * 3, 0, 0, 0};
-  if (sws_scale(context, planes, strides, 0, height, destination, destinationStrides) != height) return false;
+  if (sws_scale(context, planes, strides, 0, height, destination, destinationStrides) != height) {
+    return Fail("conversion failed");
+  }
   out.pixels = m_output.get();
   out.width = width;
   out.height = height;
   return true;
+}
+
+bool FrameConverter::Fail(std::string_view why) {
+  m_error = why;
+  return false;
 }
 
 }  // namespace platform

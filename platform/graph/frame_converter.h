@@ -1,13 +1,16 @@
 // Turns a camera frame in its wire format (YUYV or MJPEG) into 24-bit BGR rows of
-// exactly width × 3 bytes, stored bottom row first. The decoder, the conversion
-// contexts and the buffers live across frames; they are made again only when the
-// size or pixel format changes.
+// exactly width × 3 bytes, stored bottom row first: YUYV through libswscale, MJPEG
+// through TurboJPEG. The decoder, the conversion contexts and the buffers live across
+// frames; they are made again only when the size or pixel format changes.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "platform/graph/ffmpeg_ptr.h"
+#include "platform/graph/jpeg_decoder.h"
 #include "platform/graph/scale_context.h"
 #include "platform/graph/source_device.h"
 
@@ -27,19 +30,21 @@ class FrameConverter {
   FrameConverter& operator=(const FrameConverter&) = delete;
 
   // False when the frame is dropped: a YUYV frame of another byte count than
-  // width × height × 2, an MJPEG frame that does not decode cleanly (decoder error,
-  // a frame flagged corrupt, no end-of-image marker), or no memory. An MJPEG frame
-  // comes out at the size the picture itself has.
-  bool Convert(const std::uint8_t* data, std::size_t size, WireFormat format, int width, int height,
-               ConvertedFrame& out);
+  // width × height × 2, an MJPEG frame that is not one whole JPEG (no start or no
+  // end-of-image marker, zero padding after it allowed) or does not decode cleanly
+  // (see JpegDecoder), or no memory. An MJPEG frame comes out at the size the
+  // picture itself has. Nothing is read outside [data, data + size).
+  [[nodiscard]] bool Convert(const std::uint8_t* data, std::size_t size, WireFormat format, int width, int height,
+                             ConvertedFrame& out);
+
+  // Why the last Convert failed.
+  std::string_view LastError() const { return m_error; }
 
  private:
   bool ConvertYuyv(const std::uint8_t* data, std::size_t size, int width, int height, ConvertedFrame& out);
   bool ConvertMjpeg(const std::uint8_t* data, std::size_t size, ConvertedFrame& out);
-  bool EnsureDecoder();
-  bool FillPacket(const std::uint8_t* data, std::size_t size);
-  bool Decode();
   bool EnsureOutput(int width, int height);
+  bool Fail(std::string_view why);
   // One sws_scale into the output; the source planes come bottom row first.
   bool ScaleToOutput(SwsContext* context, const std::uint8_t* const planes[], const int strides[], int width,
                      int height, ConvertedFrame& out);
@@ -54,14 +59,12 @@ class FrameConverter {
   std::uint8_t* m_planes[4] = {};
   int m_planeStrides[4] = {};
 
-  // MJPEG: libavcodec's decoder, then one conversion to BGR.
-  AvPtr<AVCodecContext> m_decoder;
-  AvPtr<AVPacket> m_packet;
-  AvPtr<AVFrame> m_frame;
-  ScaleContext m_decodedToBgr;
+  JpegDecoder m_jpeg;
 
   AvPtr<std::uint8_t> m_output;
   std::size_t m_outputSize = 0;
+
+  std::string_view m_error;  // a literal, or the decoder's own message
 };
 
 }  // namespace platform

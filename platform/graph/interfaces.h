@@ -163,6 +163,13 @@ class IFrameGrabberCallback : public virtual IUnknown {
  public:
   // The callback is not owned; null stops the calls.
   virtual HRESULT SetCallback(CBCLS* callback) = 0;
+  // Asked from inside FrameCB: when the camera captured the frame being delivered, in
+  // nanoseconds on the monotonic clock (CLOCK_MONOTONIC, the epoch of
+  // std::chrono::steady_clock), so that steady_clock::now() minus it is the frame's age.
+  // A V4L2 camera's time is its driver's buffer timestamp (the dequeue time when the
+  // driver's timestamps are not monotonic); the virtual camera's is the time it made
+  // the frame. Asked elsewhere: the last delivered frame's, 0 before the first.
+  virtual std::int64_t FrameCaptureTimeNs() const = 0;
 };
 
 // ---------------------------------------------------------------------------

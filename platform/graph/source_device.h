@@ -36,6 +36,8 @@ struct SourceFrame {
   WireFormat format = WireFormat::YUY2;
   int width = 0;
   int height = 0;
+  // When the frame was captured, in 100 ns units on the monotonic clock (CLOCK_MONOTONIC,
+  // the epoch of std::chrono::steady_clock).
   std::int64_t timestamp100ns = 0;
 };
 

@@ -14,6 +14,17 @@ constexpr int kMaxSide = 8192;
 constexpr double kFieldDiameter = 0.9;  // of the frame height
 constexpr int kSpokeShift = 4;          // spokes 16 angle steps wide: 8 bright, 8 dark
 constexpr std::uint8_t kSpokeSpeed = 2; // angle steps per frame: one turn in 128 frames
+constexpr int kGrain = 8;               // scene luma steps of texture either way
+
+// The fine texture of the scene's surfaces, fixed to the pixel. It gives the JPEGs the
+// detail a real camera's have, and their size: about 350 kB at 1920×1080 and 1.4 MB at
+// 3840×2160 at the encoder's quality.
+int GrainAt(int x, int y) {
+  std::uint32_t h = static_cast<std::uint32_t>(x) * 73856093u ^ static_cast<std::uint32_t>(y) * 19349663u;
+  h = (h ^ (h >> 13)) * 0x5bd1e995u;
+  h ^= h >> 15;
+  return static_cast<int>(h % (2 * kGrain + 1)) - kGrain;
+}
 
 }  // namespace
 
@@ -51,8 +62,8 @@ bool FramePainter::Prepare(int width, int height) {
       const std::size_t i = static_cast<std::size_t>(y) * width + x;
       // One pixel of soft rim, so the field's edge is a clean gradient to fit a circle to.
       const double inside = std::clamp(radius - r + 0.5, 0.0, 1.0);
-      m_sceneLuma[i] = static_cast<std::uint8_t>(
-          std::lround(kSceneSurroundLuma + inside * (SceneFieldLuma(r / radius) - kSceneSurroundLuma)));
+      const long smooth = std::lround(kSceneSurroundLuma + inside * (SceneFieldLuma(r / radius) - kSceneSurroundLuma));
+      m_sceneLuma[i] = static_cast<std::uint8_t>(std::clamp<long>(smooth + GrainAt(x, y), 0, 255));
       if (r < radius) {
         begin = std::min(begin, x);
         end = x + 1;

@@ -1,5 +1,6 @@
 // Paints the virtual camera's picture: a bright circular field with rotating spokes on a
-// dark surround, and a frame counter in the top left corner.
+// dark surround, both with a fine surface texture, and a frame counter in the top left
+// corner.
 //
 // Everything that depends only on the frame size (the field's extent per row, each
 // pixel's scene luma and angle, each chroma sample's ring) is computed once per size, so

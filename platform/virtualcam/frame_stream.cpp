@@ -85,7 +85,9 @@ void FrameStream::Run(Produce produce, Deliver deliver) {
     const bool made = produce(index, frame);
     if (m_stop.load()) break;
     if (made) {
-      frame.timestamp100ns = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count() / 100;
+      // Made just now: its capture time, on the steady clock's own epoch as a camera driver's.
+      frame.timestamp100ns =
+          std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count() / 100;
       deliver(frame);
       m_delivered.fetch_add(1);
     }

@@ -14,7 +14,7 @@
 namespace platform {
 
 std::vector<Capability> VirtualCameraOptions::DefaultCapabilities() {
-  static constexpr int kSizes[][2] = {{640, 480}, {1280, 720}, {1920, 1080}};
+  static constexpr int kSizes[][2] = {{640, 480}, {1280, 720}, {1920, 1080}, {3840, 2160}};
   std::vector<Capability> list;
   for (WireFormat format : {WireFormat::YUY2, WireFormat::MJPG}) {
     for (const auto& size : kSizes) {

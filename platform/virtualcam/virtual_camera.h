@@ -25,8 +25,8 @@
 namespace platform {
 
 struct VirtualCameraOptions {
-  // YUY2 then MJPG, each at 640×480, 1280×720 and 1920×1080, each listed twice
-  // (VIDEOINFOHEADER, then VIDEOINFOHEADER2).
+  // YUY2 then MJPG, each at 640×480, 1280×720, 1920×1080 and 3840×2160, each listed
+  // twice (VIDEOINFOHEADER, then VIDEOINFOHEADER2).
   std::vector<Capability> capabilities = DefaultCapabilities();
   bool previewPin = true;
   bool stillPin = true;

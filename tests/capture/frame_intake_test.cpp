@@ -2,6 +2,7 @@
 // written while they are read, and no frame after the preview stopped.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <vector>
 
 #include "support/session_fixture.h"
@@ -97,6 +98,36 @@ TEST_F(FrameIntake, NoFrameArrivesAfterStopPreviewReturns) {
   EXPECT_EQ(camera->FramesDelivered(), delivered);
   EXPECT_EQ(reports.Frames(), reported);
   EXPECT_LE(static_cast<std::uint64_t>(reported), delivered);
+}
+
+TEST_F(FrameIntake, EachFramePictureCarriesItsNumberInTheRunAndTheCamerasCaptureTime) {
+  Open();
+  FrameStamp stamp;
+  EXPECT_EQ(session->FramePicture(stamp), nullptr);
+  EXPECT_EQ(stamp.sequence, 0u);
+  Deliver(64, 48);
+  Deliver(64, 48);
+  ASSERT_TRUE(session->FramePicture(stamp));
+  EXPECT_EQ(stamp.sequence, 2u);
+  EXPECT_EQ(stamp.captureNs, 0);  // not from a frame grabber: no capture time known
+}
+
+TEST_F(FrameIntake, AFrameFromTheCameraCarriesItsCaptureTime) {
+  const auto steadyNs = [] {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+  };
+  const std::int64_t before = steadyNs();
+  OpenWithCamera();
+  ASSERT_TRUE(WaitForFrame());
+  FrameStamp stamp;
+  ASSERT_TRUE(session->FramePicture(stamp));
+  const std::int64_t after = steadyNs();
+  ASSERT_TRUE(session->StopPreview());
+  // The virtual camera's time of making the frame, on the steady clock's epoch.
+  EXPECT_GE(stamp.captureNs, before);
+  EXPECT_LE(stamp.captureNs, after);
+  EXPECT_GE(stamp.sequence, 1u);
 }
 
 TEST_F(FrameIntake, SampleGrabberCallbackAnswersOnlyItsInterfaces) {

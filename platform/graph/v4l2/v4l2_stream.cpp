@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <utility>
 
 #include "platform/graph/v4l2/v4l2_log.h"
@@ -21,8 +22,16 @@ v4l2_buffer CaptureBuffer(std::uint32_t index) {
   return buffer;
 }
 
-std::int64_t Timestamp100ns(const timeval& t) {
-  return static_cast<std::int64_t>(t.tv_sec) * 10'000'000 + static_cast<std::int64_t>(t.tv_usec) * 10;
+// The driver's buffer timestamp when it is taken on the monotonic clock (as uvcvideo's
+// are); otherwise, or when the driver gave none, the time the frame is dequeued.
+std::int64_t CaptureTime100ns(const v4l2_buffer& buffer) {
+  const timeval& t = buffer.timestamp;
+  const bool monotonic = (buffer.flags & V4L2_BUF_FLAG_TIMESTAMP_MASK) == V4L2_BUF_FLAG_TIMESTAMP_MONOTONIC;
+  if (monotonic && (t.tv_sec > 0 || t.tv_usec > 0)) {
+    return static_cast<std::int64_t>(t.tv_sec) * 10'000'000 + static_cast<std::int64_t>(t.tv_usec) * 10;
+  }
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() / 100;
 }
 
 }  // namespace
@@ -172,7 +181,7 @@ bool V4l2Stream::HandleBuffer(std::chrono::steady_clock::time_point& lastBuffer)
     frame.format = m_settings.format;
     frame.width = m_settings.width;
     frame.height = m_settings.height;
-    frame.timestamp100ns = Timestamp100ns(buffer.timestamp);
+    frame.timestamp100ns = CaptureTime100ns(buffer);
     m_frame(frame);
   }
   v4l2_buffer requeue = CaptureBuffer(buffer.index);

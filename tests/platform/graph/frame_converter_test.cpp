@@ -115,7 +115,7 @@ TEST(FrameConverter, DamagedFramesAreDroppedAndTheNextGoodOneConverts) {
   EXPECT_FALSE(converter.Convert(yuyv.data(), yuyv.size(), WireFormat::YUY2, 64, 47, out));
   EXPECT_FALSE(converter.Convert(yuyv.data(), yuyv.size(), WireFormat::YUY2, 0, 48, out));
 
-  EXPECT_TRUE(converter.Convert(jpeg.data(), jpeg.size(), WireFormat::MJPG, 64, 48, out));
+  EXPECT_TRUE(converter.Convert(jpeg.data(), jpeg.size(), WireFormat::MJPG, 64, 48, out)) << converter.LastError();
   EXPECT_TRUE(converter.Convert(yuyv.data(), yuyv.size(), WireFormat::YUY2, 64, 48, out));
 }
 

@@ -26,13 +26,18 @@ HRESULT StillCounter::BufferCB(double, std::uint8_t*, long length) {
   return S_OK;
 }
 
-AppGraph::AppGraph(FakeOptions options) : device(std::make_shared<FakeSourceDevice>(std::move(options))) {
+AppGraph::AppGraph(FakeOptions options, std::optional<platform::FrameGrabberOptions> grabberOptions)
+    : device(std::make_shared<FakeSourceDevice>(std::move(options))) {
   EXPECT_EQ(factory.CreateCaptureGraphBuilder(builder), S_OK);
   EXPECT_EQ(factory.CreateFilterGraph(graph), S_OK);
   control = QueryInterface<IMediaControl>(graph);
   EXPECT_EQ(builder->SetFiltergraph(graph), S_OK);
   source = CreateCaptureSourceFilter(device);
-  EXPECT_EQ(factory.CreateFrameGrabber(grabber), S_OK);
+  if (grabberOptions) {
+    grabber = platform::FrameGrabber::Create(*grabberOptions);
+  } else {
+    EXPECT_EQ(factory.CreateFrameGrabber(grabber), S_OK);
+  }
   EXPECT_EQ(graph->AddFilter(grabber, "KT Sample grabber"), S_OK);
   auto callback = QueryInterface<IFrameGrabberCallback>(grabber);
   EXPECT_TRUE(callback);

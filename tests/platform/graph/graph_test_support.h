@@ -4,10 +4,12 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 
 #include "fake_source_device.h"
 #include "platform/graph/capture_source.h"
 #include "platform/graph/com_factory.h"
+#include "platform/graph/frame_grabber.h"
 #include "platform/graph/interfaces.h"
 
 namespace graphtest {
@@ -35,7 +37,8 @@ class StillCounter final : public ISampleGrabberCB {
 };
 
 struct AppGraph {
-  explicit AppGraph(FakeOptions options = {});
+  // The frame grabber is the factory's, or one made with the options given.
+  explicit AppGraph(FakeOptions options = {}, std::optional<platform::FrameGrabberOptions> grabberOptions = {});
   ~AppGraph();
   // Both streams as the capture code renders them: capture / interleaved, else
   // preview / video; then the still stream, interleaved, else video.

@@ -1,5 +1,7 @@
 #include "test_pictures.h"
 
+#include <turbojpeg.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -70,6 +72,120 @@ std::vector<std::uint8_t> MakeJpeg(int width, int height, const std::function<Bg
     return {};
   }
   return std::vector<std::uint8_t>(packet->data, packet->data + packet->size);
+}
+
+std::vector<std::uint8_t> MakeCameraJpeg(int width, int height, const std::function<Bgr(int, int)>& colour,
+                                         Subsampling subsampling, int quality) {
+  std::vector<std::uint8_t> bgr(static_cast<std::size_t>(width) * height * 3);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Bgr c = colour(x, y);
+      std::uint8_t* p = &bgr[(static_cast<std::size_t>(y) * width + x) * 3];
+      p[0] = static_cast<std::uint8_t>(std::clamp(c.b, 0, 255));
+      p[1] = static_cast<std::uint8_t>(std::clamp(c.g, 0, 255));
+      p[2] = static_cast<std::uint8_t>(std::clamp(c.r, 0, 255));
+    }
+  }
+  tjhandle handle = tjInitCompress();
+  if (!handle) return {};
+  unsigned char* jpeg = nullptr;
+  unsigned long size = 0;
+  std::vector<std::uint8_t> out;
+  const int sampling = subsampling == Subsampling::S422 ? TJSAMP_422 : TJSAMP_420;
+  if (tjCompress2(handle, bgr.data(), width, 0, height, TJPF_BGR, &jpeg, &size, sampling, quality, 0) == 0) {
+    out.assign(jpeg, jpeg + size);
+  }
+  tjFree(jpeg);
+  tjDestroy(handle);
+  return out;
+}
+
+std::vector<std::uint8_t> WithoutHuffmanTables(const std::vector<std::uint8_t>& jpeg) {
+  // Marker segments up to the start of scan: FF xx, then a two-byte length that counts itself.
+  std::vector<std::uint8_t> out(jpeg.begin(), jpeg.begin() + 2);
+  std::size_t i = 2;
+  while (i + 4 <= jpeg.size() && jpeg[i] == 0xFF) {
+    const int marker = jpeg[i + 1];
+    const std::size_t length = (static_cast<std::size_t>(jpeg[i + 2]) << 8) | jpeg[i + 3];
+    if (marker == 0xDA) {
+      out.insert(out.end(), jpeg.begin() + static_cast<long>(i), jpeg.end());
+      return out;
+    }
+    if (marker != 0xC4) {
+      out.insert(out.end(), jpeg.begin() + static_cast<long>(i), jpeg.begin() + static_cast<long>(i + 2 + length));
+    }
+    i += 2 + length;
+  }
+  return {};
+}
+
+std::function<Bgr(int, int)> CameraScene(int width, int height, unsigned seed) {
+  return [=](int x, int y) {
+    const double u = (x + 0.5) / width - 0.5;
+    const double v = (y + 0.5) / height - 0.5;
+    const double light = 1.0 - 0.9 * (u * u + v * v);
+    // A warm background, a blue-green object and a red one, their edges a few pixels soft.
+    double r = 170 * light, g = 140 * light, b = 110 * light;
+    auto blend = [&](double cx, double cy, double radius, double rr, double gg, double bb) {
+      const double d = std::hypot(u - cx, (v - cy) * height / width) * width;
+      const double inside = std::clamp((radius * width - d) / 6.0 + 0.5, 0.0, 1.0);
+      r += inside * (rr * light - r);
+      g += inside * (gg * light - g);
+      b += inside * (bb * light - b);
+    };
+    blend(-0.2 + 0.01 * (seed % 7), 0.05, 0.18, 40, 150, 200);
+    blend(0.22, -0.1, 0.12, 210, 50, 60);
+    // Brightness detail: fine lines in one corner, sensor noise everywhere.
+    double detail = (u > 0.2 && v > 0.2 && (x / 2 + y / 3) % 4 == 0) ? 40 : 0;
+    unsigned h = static_cast<unsigned>(x) * 73856093u ^ static_cast<unsigned>(y) * 19349663u ^ seed * 83492791u;
+    h = (h ^ (h >> 13)) * 0x5bd1e995u;
+    detail += static_cast<double>((h >> 24) % 13) - 6.0;
+    return Bgr{Clamp(b + detail), Clamp(g + detail), Clamp(r + detail)};
+  };
+}
+
+std::vector<std::uint8_t> FfmpegBgrBottomUp(const std::vector<std::uint8_t>& jpeg, int& width, int& height) {
+  const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MJPEG);
+  if (!codec) return {};
+  AvPtr<AVCodecContext> decoder(avcodec_alloc_context3(codec));
+  AvPtr<AVPacket> packet(av_packet_alloc());
+  AvPtr<AVFrame> frame(av_frame_alloc());
+  if (!decoder || !packet || !frame) return {};
+  // The JPEG reference's integer transform, the one libjpeg's accurate transform is
+  // made after; FFmpeg's default transform rounds a level apart ten times as often.
+  decoder->idct_algo = FF_IDCT_INT;
+  if (avcodec_open2(decoder.get(), codec, nullptr) < 0) return {};
+  if (av_new_packet(packet.get(), static_cast<int>(jpeg.size())) < 0) return {};
+  std::copy(jpeg.begin(), jpeg.end(), packet->data);
+  if (avcodec_send_packet(decoder.get(), packet.get()) < 0 || avcodec_receive_frame(decoder.get(), frame.get()) < 0) {
+    return {};
+  }
+  width = frame->width;
+  height = frame->height;
+  int chromaShiftY = 0;
+  if (frame->format == AV_PIX_FMT_YUVJ420P) {
+    chromaShiftY = 1;
+  } else if (frame->format != AV_PIX_FMT_YUVJ422P) {
+    return {};
+  }
+  // Full-range BT.601, as JFIF defines it; each chroma sample covers the pixels it was
+  // taken from (libswscale's unscaled route does the same).
+  std::vector<std::uint8_t> bgr(static_cast<std::size_t>(width) * height * 3);
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* luma = frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0];
+    const std::uint8_t* cb = frame->data[1] + static_cast<std::ptrdiff_t>(y >> chromaShiftY) * frame->linesize[1];
+    const std::uint8_t* cr = frame->data[2] + static_cast<std::ptrdiff_t>(y >> chromaShiftY) * frame->linesize[2];
+    std::uint8_t* out = &bgr[static_cast<std::size_t>(height - 1 - y) * width * 3];
+    for (int x = 0; x < width; ++x) {
+      const double l = luma[x];
+      const double u = cb[x / 2] - 128.0;
+      const double v = cr[x / 2] - 128.0;
+      out[x * 3] = static_cast<std::uint8_t>(Clamp(l + 1.772 * u));
+      out[x * 3 + 1] = static_cast<std::uint8_t>(Clamp(l - 0.344136 * u - 0.714136 * v));
+      out[x * 3 + 2] = static_cast<std::uint8_t>(Clamp(l + 1.402 * v));
+    }
+  }
+  return bgr;
 }
 
 Bgr PixelOfBottomUp(const std::uint8_t* pixels, int width, int height, int x, int y) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "frame_probe.h"
 #include "platform/graph/interfaces.h"
@@ -91,15 +92,41 @@ TEST(VirtualCameraStream, HoldsThirtyFramesPerSecond) {
 
 TEST(VirtualCameraStream, UnthrottledRunsAheadOfTheClock) {
   VirtualCamera camera(SmallCamera(0.0));
+  std::atomic<std::int64_t> first{-1};
   std::atomic<std::int64_t> fortieth{-1};
   std::atomic<int> count{0};
   ASSERT_TRUE(camera.Start([&](const SourceFrame& f) {
-    if (++count == 40) fortieth = f.timestamp100ns;
+    if (++count == 1) first = f.timestamp100ns;
+    if (count == 40) fortieth = f.timestamp100ns;
   }));
   ASSERT_TRUE(WaitFor([&] { return fortieth.load() >= 0; }));
   camera.Stop();
   // Forty frames at 30 per second would take 1.3 s of stream time.
-  EXPECT_LT(fortieth.load(), 10'000'000);
+  EXPECT_LT(fortieth.load() - first.load(), 10'000'000);
+}
+
+TEST(VirtualCameraStream, EachFrameCarriesTheTimeItWasMadeOnTheSteadyClock) {
+  VirtualCamera camera(SmallCamera(0.0));
+  auto now100ns = [] {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count() / 100;
+  };
+  std::mutex mutex;
+  std::vector<std::int64_t> times;
+  const std::int64_t before = now100ns();
+  ASSERT_TRUE(camera.Start([&](const SourceFrame& f) {
+    std::lock_guard lock(mutex);
+    if (times.size() < 5) times.push_back(f.timestamp100ns);
+  }));
+  ASSERT_TRUE(WaitFor([&] {
+    std::lock_guard lock(mutex);
+    return times.size() == 5;
+  }));
+  camera.Stop();
+  const std::int64_t after = now100ns();
+  for (std::size_t i = 0; i < times.size(); ++i) {
+    EXPECT_GE(times[i], i == 0 ? before : times[i - 1]) << i;
+    EXPECT_LE(times[i], after) << i;
+  }
 }
 
 TEST(VirtualCameraStream, FramesFollowTheFormatAndSetFormatWaitsForStop) {

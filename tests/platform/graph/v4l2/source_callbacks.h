@@ -18,6 +18,7 @@ struct SourceCallbacks {
   std::mutex mutex;
   std::vector<std::size_t> sizes;
   std::vector<std::uint8_t> firstBytes;
+  std::vector<std::int64_t> timestamps;
 
   platform::SourceDevice::Callbacks Make() {
     platform::SourceDevice::Callbacks c;
@@ -26,6 +27,7 @@ struct SourceCallbacks {
       std::lock_guard lock(mutex);
       sizes.push_back(f.size);
       firstBytes.push_back(f.size ? f.data[0] : 0);
+      timestamps.push_back(f.timestamp100ns);
       ++frames;
     };
     c.still = [this] { ++stills; };

@@ -100,6 +100,28 @@ TEST_F(V4l2Streaming, DamagedAndShortFramesAreDroppedButTheirBuffersReused) {
   EXPECT_EQ(calls.lost, 0);
 }
 
+TEST_F(V4l2Streaming, CaptureTimeIsTheDriversMonotonicTimestampElseTheDequeueTime) {
+  Open();
+  ASSERT_TRUE(source->Start(calls.Make()));
+  auto steadyNow100ns = [] {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+               .count() /
+           100;
+  };
+  // The fake driver stamps every buffer 12 s 345 µs.
+  ASSERT_TRUE(io->PushFrame(kNode, kYuyvFrame, V4L2_BUF_FLAG_TIMESTAMP_MONOTONIC));
+  ASSERT_TRUE(testsupport::WaitFor([&] { return calls.frames == 1; }, 5s));
+  const std::int64_t before = steadyNow100ns();
+  ASSERT_TRUE(io->PushFrame(kNode, kYuyvFrame, V4L2_BUF_FLAG_TIMESTAMP_COPY));
+  ASSERT_TRUE(testsupport::WaitFor([&] { return calls.frames == 2; }, 5s));
+  const std::int64_t after = steadyNow100ns();
+  source->Stop();
+  std::lock_guard lock(calls.mutex);
+  EXPECT_EQ(calls.timestamps[0], 12 * 10'000'000 + 3450);
+  EXPECT_GE(calls.timestamps[1], before);
+  EXPECT_LE(calls.timestamps[1], after);
+}
+
 TEST_F(V4l2Streaming, FewerBuffersThanNeededFailCleanly) {
   node.grantBuffers = 2;
   Open();
