@@ -110,23 +110,24 @@ TEST_F(CaptureGraph, WithoutStreamConfigurationTheCameraRunsAtItsOwnSizeAndLists
 
 TEST_F(CaptureGraph, ServiceModeListsEveryCapabilityBySubtype) {
   OpenWithCamera({}, true);
-  const QStringList sizes{"640 X 480", "1280 X 720", "1920 X 1080"};
+  const QStringList sizes{"640 X 480", "1280 X 720", "1920 X 1080", "3840 X 2160"};
   EXPECT_TRUE(reports.lists.grouped);
   EXPECT_EQ(Sizes(reports.lists, FormatFamily::Yuv), sizes);
   EXPECT_EQ(Sizes(reports.lists, FormatFamily::Mjpg), sizes);
-  EXPECT_EQ(session->m_graph.m_nYuvFormatCount, 3);
+  EXPECT_EQ(session->m_graph.m_nYuvFormatCount, 4);
   // The YUV family and its first entry carry the mark.
   ASSERT_TRUE(reports.lists.marked.has_value());
   EXPECT_EQ(*reports.lists.marked, (ResolutionMark{FormatFamily::Yuv, 0}));
 }
 
-TEST_F(CaptureGraph, NormalModeListsTheFirstHalfFlat) {
+TEST_F(CaptureGraph, NormalModeListsTheYuvFamilyFlat) {
   OpenWithCamera();
-  // Six YUY2 capabilities, each size twice: the VIDEOINFOHEADER2 ones get no entry.
+  // Eight YUY2 capabilities, each size twice: the VIDEOINFOHEADER2 ones get no entry.
   EXPECT_FALSE(reports.lists.grouped);
-  EXPECT_EQ(Sizes(reports.lists, FormatFamily::Yuv), (QStringList{"640 X 480", "1280 X 720", "1920 X 1080"}));
-  EXPECT_EQ(reports.lists.entries.size(), 3u);
-  EXPECT_EQ(session->m_graph.m_nYuvFormatCount, 3);
+  EXPECT_EQ(Sizes(reports.lists, FormatFamily::Yuv),
+            (QStringList{"640 X 480", "1280 X 720", "1920 X 1080", "3840 X 2160"}));
+  EXPECT_EQ(reports.lists.entries.size(), 4u);
+  EXPECT_EQ(session->m_graph.m_nYuvFormatCount, 4);
   EXPECT_EQ(*reports.lists.marked, (ResolutionMark{FormatFamily::Yuv, 0}));
 }
 

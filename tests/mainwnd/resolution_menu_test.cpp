@@ -38,14 +38,14 @@ class ResolutionMenu : public testsupport::MainWindowTest {
   QMenu* Resolution() const { return dlg->Menu()->ResolutionMenu(); }
 };
 
-const QStringList kSizes{"640 X 480", "1280 X 720", "1920 X 1080"};
+const QStringList kSizes{"640 X 480", "1280 X 720", "1920 X 1080", "3840 X 2160"};
 
 TEST_F(ResolutionMenu, ServiceModeHasASubmenuPerFormatWithTheRunningOneMarked) {
   OpenWithCamera({}, "-SERVICEMODE=1");
   EXPECT_EQ(Texts(MainMenu::SubMenu(Resolution(), 0)), kSizes);
   EXPECT_EQ(Texts(MainMenu::SubMenu(Resolution(), 1)), kSizes);
-  EXPECT_NE(dlg->Menu()->Item(cmd::ID_MJPG_FIRST + 2), nullptr);
-  EXPECT_EQ(dlg->Menu()->Item(cmd::ID_MJPG_FIRST + 3), nullptr);
+  EXPECT_NE(dlg->Menu()->Item(cmd::ID_MJPG_FIRST + 3), nullptr);
+  EXPECT_EQ(dlg->Menu()->Item(cmd::ID_MJPG_FIRST + 4), nullptr);
   EXPECT_TRUE(Resolution()->actions()[0]->isChecked());
   EXPECT_FALSE(Resolution()->actions()[1]->isChecked());
   EXPECT_TRUE(dlg->Menu()->IsChecked(cmd::ID_YUV_FIRST));
@@ -85,7 +85,7 @@ TEST_F(ResolutionMenu, GreyWhileTheCameraIsAwayAndBackWithIt) {
     camera->Plug();
     ASSERT_TRUE(testsupport::WaitFor([&] { return dlg->Menu()->IsEnabled(cmd::ID_50HZ); }));
     EXPECT_TRUE(dlg->Menu()->IsEnabled(cmd::ID_60HZ));
-    EXPECT_EQ(Entries(Resolution()).size(), mode.isEmpty() ? 3u : 6u);
+    EXPECT_EQ(Entries(Resolution()).size(), mode.isEmpty() ? 4u : 8u);
     for (QAction* entry : Entries(Resolution())) EXPECT_TRUE(entry->isEnabled()) << entry->text().toStdString();
     TearDown();
   }
