@@ -1,6 +1,8 @@
 // Every window text of the program: its language-file section, key and built-in
 // Chinese default, in one table. A translator edits the language file; the defaults
-// here are what a fresh file is filled with. "　" in some defaults is U+3000.
+// here are what a fresh Chinese file is filled with, and what any file gets for a key
+// it lacks. English and Japanese start from their shipped files (texts/languages/),
+// which hold every key of this table. "　" in some defaults is U+3000.
 #pragma once
 
 #include <QString>
@@ -108,6 +110,8 @@ enum class Txt {
   Msg_NOVIDEO,
   Msg_SNAPFAILED,
   Msg_STALLED,
+  Msg_STOREFAILED,
+  Msg_RESTOREFAILED,
   Count
 };
 
@@ -207,6 +211,8 @@ inline constexpr std::array<UiTextKey, static_cast<int>(Txt::Count)> kUiTextTabl
     {"WndMessage", "NOVIDEO", u8"视频创建失败"},  // Msg_NOVIDEO
     {"WndMessage", "SNAPFAILED", u8"拍照保存失败"},  // Msg_SNAPFAILED: shown when a snapshot could not be written
     {"WndMessage", "STALLED", u8"相机没有图像输出，已停止"},  // Msg_STALLED: the camera sent no frame through its restarts
+    {"WndMessage", "STOREFAILED", u8"保存参数失败"},  // Msg_STOREFAILED: Save could not write the camera's flash
+    {"WndMessage", "RESTOREFAILED", u8"参数恢复失败"},  // Msg_RESTOREFAILED: Restore could not write the camera's flash
 }};
 
 inline const UiTextKey& TextKeyOf(Txt t) { return kUiTextTable[static_cast<int>(t)]; }
@@ -216,6 +222,8 @@ inline QString DefaultTextOf(Txt t) {
 
 // Looks the text up in the language file at lngPath (the default when the file,
 // section or key is missing, cut to 259 characters) and writes the value read back
-// into the same place, so a fresh file fills with the defaults as texts are used.
+// into the same place, so a fresh file fills with the defaults as texts are used. A
+// missing file of a language that comes with the program (shipped_languages.h) is
+// first written from the shipped one.
 QString UiText(const QString& lngPath, const QString& section, const QString& key, const QString& defaultText);
 QString UiText(const QString& lngPath, Txt text);

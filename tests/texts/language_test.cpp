@@ -30,27 +30,28 @@ TEST(TextTable, HoldsEveryLookupOnceWithItsSection) {
     seen.insert(id);
     EXPECT_FALSE(DefaultTextOf(static_cast<Txt>(&k - kUiTextTable.data())).isEmpty()) << id.toStdString();
   }
-  // 90 lookups and the texts of a failed snapshot and of a stalled camera; NOSUPPORT is
-  // one key with two defaults.
-  EXPECT_EQ(seen.size() + 1, 92);
+  // 90 lookups and the texts of a failed snapshot, a stalled camera and a failed flash
+  // Save or Restore; NOSUPPORT is one key with two defaults.
+  EXPECT_EQ(seen.size() + 1, 94);
   EXPECT_EQ(nosupport, 2);
   EXPECT_EQ(DefaultTextOf(Txt::Mask_MASKENABLE), QString::fromUtf8("边缘罩") + QChar(0x3000) + QString::fromUtf8("开启"));
   EXPECT_EQ(DefaultTextOf(Txt::About_SOFTNAME), QString("Vistrel") + QChar(0x3000) + QString::fromUtf8("V1.0版"));
   EXPECT_TRUE(DefaultTextOf(Txt::Main_MainCaption).startsWith("Tavio"));
 }
 
-TEST(UiText, FreshFileFillsWithTheChineseDefaults) {
+TEST(UiText, FreshChineseFileFillsWithTheDefaults) {
   ScopedUserFolders user;
   UserFiles app;
   app.Prepare();
+  EXPECT_TRUE(app.m_strLngPath.endsWith("Japanese.lng"));
+  app.SetLanguage("Chinese", language::kChinese);
   ASSERT_FALSE(QFile::exists(app.m_strLngPath));
 
   EXPECT_EQ(app.UiText(Txt::Main_SNAP), QString::fromUtf8("拍照"));
   EXPECT_EQ(app.UiText(Txt::Menu_CHINESE), QString::fromUtf8("中文"));
-  // Both written back into the Japanese file, under their sections.
+  // Both written back into the Chinese file, under their sections.
   EXPECT_EQ(profile::getString(app.m_strLngPath, "MainWnd", "SNAP", ""), QString::fromUtf8("拍照"));
   EXPECT_EQ(profile::getString(app.m_strLngPath, "Menu", "CHINESE", ""), QString::fromUtf8("中文"));
-  EXPECT_TRUE(app.m_strLngPath.endsWith("Japanese.lng"));
 }
 
 TEST(UiText, EditedValueShowsAtTheNextLookupAndStays) {
@@ -76,6 +77,7 @@ TEST(UiText, NoSupportKeepsWhicheverDefaultCameFirst) {
   ScopedUserFolders user;
   UserFiles app;
   app.Prepare();
+  app.SetLanguage("Chinese", language::kChinese);
   const QString first = app.UiText(Txt::Msg_NOSUPPORT_CONFIG);
   EXPECT_EQ(first, DefaultTextOf(Txt::Msg_NOSUPPORT_CONFIG));
   EXPECT_EQ(app.UiText(Txt::Msg_NOSUPPORT), first);
