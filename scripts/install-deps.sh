@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the program need, when missing.
+# Installs the Debian 12 packages the build, the tests and the program need, when missing,
+# and the packages named as arguments (what other scripts need besides).
 # apt-get runs as root directly, otherwise through sudo.
 set -euo pipefail
 
@@ -10,8 +11,14 @@ packages=(
   libturbojpeg0-dev libudev-dev linux-libc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-wqy-microhei
+  # The installation test: the validators of the menu entry and of the metainfo.
+  desktop-file-utils appstream
+  # The Debian package: cpack finds the program's library dependencies with `file` and
+  # dpkg-shlibdeps.
+  dpkg-dev file
   # The kernel test: Debian's own kernel in qemu with an emulated USB camera.
   qemu-system-x86 linux-image-amd64 busybox-static udev kmod cpio
+  "$@"
 )
 
 missing=()

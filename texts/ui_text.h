@@ -1,6 +1,8 @@
 // Every window text of the program: its language-file section, key and built-in
 // Chinese default, in one table. A translator edits the language file; the defaults
-// here are what a fresh file is filled with. "　" in some defaults is U+3000.
+// here are what a fresh Chinese file is filled with, and what any file gets for a key
+// it lacks. English and Japanese start from their shipped files (texts/languages/),
+// which hold every key of this table. "　" in some defaults is U+3000.
 #pragma once
 
 #include <QString>
@@ -220,6 +222,8 @@ inline QString DefaultTextOf(Txt t) {
 
 // Looks the text up in the language file at lngPath (the default when the file,
 // section or key is missing, cut to 259 characters) and writes the value read back
-// into the same place, so a fresh file fills with the defaults as texts are used.
+// into the same place, so a fresh file fills with the defaults as texts are used. A
+// missing file of a language that comes with the program (shipped_languages.h) is
+// first written from the shipped one.
 QString UiText(const QString& lngPath, const QString& section, const QString& key, const QString& defaultText);
 QString UiText(const QString& lngPath, Txt text);

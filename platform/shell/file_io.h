@@ -89,4 +89,41 @@ inline bool ReplaceFileAtomically(const QString& path, const void* data, std::si
   return true;
 }
 
+enum class CreateResult { Created, Exists, Failed };
+
+// Makes the file at `path` with `size` bytes unless something is already there, so that
+// neither a file made meanwhile by someone else is replaced nor a half-written file ever
+// shows under that name: a temporary file beside it, written and put on disk, then
+// linked to the name, which fails when the name is taken. The folder must exist. On
+// Failed, errno says why.
+inline CreateResult CreateFileAtomically(const QString& path, const void* data, std::size_t size, mode_t mode = 0644) {
+  const QFileInfo info(path);
+  const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+  QByteArray temp = target + ".XXXXXX";
+  UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+  if (!fd.Valid()) return CreateResult::Failed;
+  const bool written =
+      ::fchmod(fd.Get(), mode) == 0 && WriteAll(fd.Get(), data, size) && ::fsync(fd.Get()) == 0 && fd.Close();
+  int error = errno;
+  CreateResult result = CreateResult::Failed;
+  if (written) {
+    if (::link(temp.constData(), target.constData()) == 0) {
+      result = CreateResult::Created;
+    } else if (errno == EEXIST) {
+      result = CreateResult::Exists;
+    } else if (errno == EPERM || errno == ENOTSUP || errno == EOPNOTSUPP) {
+      // A file system without hard links: a rename cannot refuse a taken name, so the
+      // name is checked just before; the window between is as small as it gets there.
+      if (QFileInfo::exists(info.absoluteFilePath()))
+        result = CreateResult::Exists;
+      else if (::rename(temp.constData(), target.constData()) == 0)
+        return CreateResult::Created;
+    }
+    error = errno;
+  }
+  ::unlink(temp.constData());
+  errno = error;
+  return result;
+}
+
 }  // namespace platform

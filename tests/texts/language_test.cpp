@@ -39,18 +39,19 @@ TEST(TextTable, HoldsEveryLookupOnceWithItsSection) {
   EXPECT_TRUE(DefaultTextOf(Txt::Main_MainCaption).startsWith("Tavio"));
 }
 
-TEST(UiText, FreshFileFillsWithTheChineseDefaults) {
+TEST(UiText, FreshChineseFileFillsWithTheDefaults) {
   ScopedUserFolders user;
   UserFiles app;
   app.Prepare();
+  EXPECT_TRUE(app.m_strLngPath.endsWith("Japanese.lng"));
+  app.SetLanguage("Chinese", language::kChinese);
   ASSERT_FALSE(QFile::exists(app.m_strLngPath));
 
   EXPECT_EQ(app.UiText(Txt::Main_SNAP), QString::fromUtf8("拍照"));
   EXPECT_EQ(app.UiText(Txt::Menu_CHINESE), QString::fromUtf8("中文"));
-  // Both written back into the Japanese file, under their sections.
+  // Both written back into the Chinese file, under their sections.
   EXPECT_EQ(profile::getString(app.m_strLngPath, "MainWnd", "SNAP", ""), QString::fromUtf8("拍照"));
   EXPECT_EQ(profile::getString(app.m_strLngPath, "Menu", "CHINESE", ""), QString::fromUtf8("中文"));
-  EXPECT_TRUE(app.m_strLngPath.endsWith("Japanese.lng"));
 }
 
 TEST(UiText, EditedValueShowsAtTheNextLookupAndStays) {
@@ -76,6 +77,7 @@ TEST(UiText, NoSupportKeepsWhicheverDefaultCameFirst) {
   ScopedUserFolders user;
   UserFiles app;
   app.Prepare();
+  app.SetLanguage("Chinese", language::kChinese);
   const QString first = app.UiText(Txt::Msg_NOSUPPORT_CONFIG);
   EXPECT_EQ(first, DefaultTextOf(Txt::Msg_NOSUPPORT_CONFIG));
   EXPECT_EQ(app.UiText(Txt::Msg_NOSUPPORT), first);
