@@ -19,6 +19,9 @@ using testsupport::AnswerNextModal;
 
 class AboutTest : public testsupport::MainWindowTest {
  protected:
+  // A fresh account: Japanese in use, its texts from the shipped file.
+  AboutTest() { language.clear(); }
+  static QString JapaneseFileMenu() { return QString::fromUtf8("ファイル"); }
   // A translated English file, so a switch to it is visible in the menu.
   void WriteEnglishFile() {
     ASSERT_TRUE(testsupport::WriteTextFile(app->m_strLangDir + "English.lng",
@@ -44,7 +47,8 @@ TEST_F(AboutTest, ListStartsAtTheStoredIndexAndShowsItsTexts) {
     EXPECT_EQ(about.LanguageList()->currentIndex(), 0);
     EXPECT_EQ(about.LanguageList()->count(), 3);
     EXPECT_EQ(about.LanguageList()->itemText(2), "Japanese");
-    EXPECT_EQ(about.windowTitle(), QString::fromUtf8("关于软件"));
+    EXPECT_EQ(about.windowTitle(), app->UiText(Txt::About_MainCaption));
+    EXPECT_NE(about.windowTitle(), QString::fromUtf8("关于软件"));  // not the Chinese default
     EXPECT_FALSE(about.RightsText()->text().isEmpty());
   }
   ASSERT_TRUE(profile::writeString(app->m_strSettingPath, "LANGUAGESET", "INDEX", "1"));
@@ -56,7 +60,7 @@ TEST_F(AboutTest, ListStartsAtTheStoredIndexAndShowsItsTexts) {
 TEST_F(AboutTest, OkFromTheMenuSwitchesTheWindowAtOnce) {
   Open();
   WriteEnglishFile();
-  ASSERT_EQ(FileMenuText(), QString::fromUtf8("文件"));
+  ASSERT_EQ(FileMenuText(), JapaneseFileMenu());
 
   AnswerNextModal<CAboutDlg>([](CAboutDlg* about) { ChooseAndOk(about, 1); });
   dlg->OnCommand(cmd::ID_VERSION);
@@ -74,7 +78,7 @@ TEST_F(AboutTest, OkFromTheContextMenuWaitsForTheNextTextPass) {
 
   AnswerNextModal<CAboutDlg>([](CAboutDlg* about) { ChooseAndOk(about, 1); });
   dlg->OnCommand(cmd::IDM_ABOUTBOX);
-  EXPECT_EQ(FileMenuText(), QString::fromUtf8("文件"));
+  EXPECT_EQ(FileMenuText(), JapaneseFileMenu());
   EXPECT_EQ(app->CurrentLanguageIndex(), 1);
 
   dlg->ApplyWindowTexts();
@@ -94,7 +98,7 @@ TEST_F(AboutTest, CancelChangesNothing) {
 
   EXPECT_EQ(SettingsBytes(), before);
   EXPECT_EQ(app->CurrentLanguageIndex(), 2);
-  EXPECT_EQ(FileMenuText(), QString::fromUtf8("文件"));
+  EXPECT_EQ(FileMenuText(), JapaneseFileMenu());
 }
 
 TEST_F(AboutTest, OkWithoutASelectionKeepsTheLanguageAndWritesNothing) {

@@ -28,6 +28,7 @@ class Discovery : public ::testing::Test {
     services.usbDevices = usb;
     services.com = std::make_shared<platform::ComFactory>();
     services.com->AddDeviceProvider(devices);
+    ASSERT_TRUE(user.ChooseLanguage(QStringLiteral("Chinese")));  // the messages are checked in Chinese
     files.Prepare();
     cameras = std::make_unique<CameraDiscovery>(services, files);
     cameras->m_showMessage = [this](const QString& text) { messages.push_back(text); };

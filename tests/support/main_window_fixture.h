@@ -30,6 +30,9 @@ class MainWindowTest : public ::testing::Test {
   // Makes the main window without initialising it; without services given, on a
   // machine with no camera.
   void Create(const QString& commandLine = QString(), std::optional<PlatformServices> services = std::nullopt) {
+    if (!language.isEmpty()) {
+      ASSERT_TRUE(user.ChooseLanguage(language));
+    }
     app = std::make_unique<CVistrelApp>(commandLine, services ? std::move(*services) : NoDeviceServices());
     app->m_showMessage = [this](const QString& text) { messages.push_back(text); };
     app->PrepareStartup();
@@ -62,6 +65,9 @@ class MainWindowTest : public ::testing::Test {
   }
 
   ScopedUserFolders user;
+  // The language the user picked before; the window's texts are checked in Chinese.
+  // Empty: a fresh account.
+  QString language = QStringLiteral("Chinese");
   std::unique_ptr<CVistrelApp> app;
   std::unique_ptr<CVistrelDlg> dlg;
   std::shared_ptr<platform::VirtualCamera> camera;

@@ -82,6 +82,8 @@ class SessionTest : public ::testing::Test {
   // Makes the session without opening a camera; without services given, on a machine
   // with no camera.
   void Create(bool serviceMode = false, std::optional<PlatformServices> services = std::nullopt) {
+    // A user who picked Chinese: the messages are checked in it.
+    ASSERT_TRUE(user.ChooseLanguage(QStringLiteral("Chinese")));
     files.Prepare();
     cameras = std::make_unique<CameraDiscovery>(services ? std::move(*services) : NoDeviceServices(), files);
     cameras->m_showMessage = [this](const QString& text) { messages.push_back(text); };

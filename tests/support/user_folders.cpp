@@ -22,6 +22,10 @@ ScopedUserFolders::~ScopedUserFolders() {
   qputenv("XDG_DATA_HOME", m_oldData);
 }
 
+bool ScopedUserFolders::ChooseLanguage(const QString& name) const {
+  return WriteTextFile(SettingPath(), "[LANGUAGESET]\r\nLANGUAGE=" + name + "\r\n");
+}
+
 QString ReadTextFile(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return {};

@@ -21,6 +21,9 @@ class ScopedUserFolders {
   QString UserFolder() const { return DataHome() + "/Tavio/"; }
   QString SettingPath() const { return UserFolder() + "Setting.ini"; }
   QString Pictures() const { return m_dir.path() + "/Pictures"; }
+  // The account of a user who picked this interface language in an earlier run: its
+  // Setting.ini names it. A fresh account (nothing written) starts in Japanese.
+  bool ChooseLanguage(const QString& name) const;
 
  private:
   QTemporaryDir m_dir;

@@ -119,8 +119,11 @@ TEST(ShippedLanguages, JapaneseReplacesEveryChineseDefault) {
   QStringList errors;
   int kana = 0;
   for (const Entry& e : ParseStrict(QString::fromUtf8(shipped_languages::FileOf("Japanese")), &errors)) {
-    for (const QString& chinese : table.value(Id(e.section, e.key)))
-      if (HasCjk(chinese)) EXPECT_NE(e.value, chinese) << e.section.toStdString() << "/" << e.key.toStdString();
+    for (const QString& chinese : table.value(Id(e.section, e.key))) {
+      if (HasCjk(chinese)) {
+        EXPECT_NE(e.value, chinese) << e.section.toStdString() << "/" << e.key.toStdString();
+      }
+    }
     for (const QChar c : e.value)
       if (c.unicode() >= 0x3040 && c.unicode() <= 0x30FF) {
         ++kana;

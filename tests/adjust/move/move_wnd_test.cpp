@@ -82,6 +82,7 @@ std::shared_ptr<const CxImage> Picture(int w, int h, std::uint8_t level, double 
 class MoveWndTest : public ::testing::Test {
  protected:
   void Open(int w = 640, int h = 480) {
+    ASSERT_TRUE(user.ChooseLanguage(QStringLiteral("Chinese")));  // the texts are checked in Chinese
     files.Prepare();
     view.m_nVideoWidth = w;
     view.m_nVideoHeight = h;
