@@ -131,9 +131,10 @@ void Recorder::Execute(Job& job) {
                       static_cast<int>(picture.GetBpp()))) {
         break;
       }
-      // The slots of dropped pictures stay empty; players hold the picture before.
-      m_writer.nFrameCount += job.skipped;
-      for (int i = 0; i < job.count; ++i) {
+      // The slots of pictures dropped for a slow encoder are filled with this one: a
+      // program stream's sparse time stamps would not keep a gap, and a repeated
+      // picture encodes far faster than a new one, so the encoder catches up.
+      for (int i = 0; i < job.skipped + job.count; ++i) {
         // A failed write is not retried; the next picture tries again.
         if (!WriteVideoFrame(m_writer.pFormatCtx, m_writer.pVideoStream, m_writer)) break;
       }

@@ -30,13 +30,13 @@ class Recorder {
   // shared and not changed by anyone while the recorder holds it.
   //
   // At most kMaxQueuedPictures pictures wait for the encoder. When it falls behind, a
-  // new picture takes the place of the newest one waiting, whose time slots are left
-  // empty: the file keeps its pictures on the 1/frame-rate grid and plays as long as
-  // the recording lasted, and memory stays bounded however slow the encoder is.
+  // new picture takes the place of the newest one waiting and fills its time slots
+  // too: the file still holds one picture per 1/frame-rate and plays as long as the
+  // recording lasted, and memory stays bounded however slow the encoder is.
   void Write(std::shared_ptr<const CxImage> picture, int count);
   // Finishes the file and returns once it is closed. The pictures still waiting are
-  // cut to the newest one (at its place in time), so the caller waits for at most two
-  // encodes and the file's end, not for a whole backlog.
+  // cut to the newest one, repeated over their time slots, so the caller waits for
+  // repeats of one picture rather than for a backlog of new ones.
   void Close();
   // Pictures waiting for the encoder.
   int QueuedPictures() const;
@@ -60,7 +60,7 @@ class Recorder {
     std::function<void(bool)> done;
     std::shared_ptr<const CxImage> picture;
     int count = 0;
-    int skipped = 0;  // empty time slots before the picture: pictures dropped for a slow encoder
+    int skipped = 0;  // slots of pictures dropped for a slow encoder, filled with this one
   };
   void Run();
   void Execute(Job& job);
