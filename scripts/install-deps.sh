@@ -10,6 +10,8 @@ packages=(
   libturbojpeg0-dev libudev-dev linux-libc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-wqy-microhei
+  # The fuzz targets (scripts/fuzz.sh): clang and its libFuzzer and sanitizer runtimes.
+  clang libclang-rt-14-dev
   # The kernel test: Debian's own kernel in qemu with an emulated USB camera.
   qemu-system-x86 linux-image-amd64 busybox-static udev kmod cpio
 )
