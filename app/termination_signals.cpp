@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <iterator>
 
 namespace {
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
@@ -29,14 +30,21 @@ void OnSignal(int /*signal*/) {
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {}
 
+static_assert(std::size(kSignals) == 3, "one previous handler per caught signal");
+
 TerminationSignals::~TerminationSignals() {
-  if (m_installed) {
-    for (int signal : kSignals) std::signal(signal, SIG_DFL);
-    g_signalFd = -1;
-  }
+  Uninstall(m_installed ? static_cast<int>(std::size(kSignals)) : 0);
+}
+
+void TerminationSignals::Uninstall(int count) {
+  // The handlers go first: once none is left, nothing writes to the socket any more.
+  for (int i = 0; i < count; ++i) (void)::sigaction(kSignals[i], &m_previous[i], nullptr);
+  g_signalFd = -1;
+  m_installed = false;
   m_notifier.reset();
-  for (int fd : m_fds) {
+  for (int& fd : m_fds) {
     if (fd >= 0) ::close(fd);
+    fd = -1;
   }
 }
 
@@ -50,8 +58,11 @@ bool TerminationSignals::Install() {
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  for (int signal : kSignals) {
-    if (::sigaction(signal, &action, nullptr) != 0) return false;
+  for (int i = 0; i < static_cast<int>(std::size(kSignals)); ++i) {
+    if (m_sigaction(kSignals[i], &action, &m_previous[i]) != 0) {
+      Uninstall(i);
+      return false;
+    }
   }
   m_installed = true;
   return true;

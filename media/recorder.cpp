@@ -37,19 +37,55 @@ void Recorder::Open(std::string fileName, int width, int height, float frameRate
 
 void Recorder::Write(std::shared_ptr<const CxImage> picture, int count) {
   if (count <= 0 || !picture || !picture->IsValid()) return;
-  Job job;
-  job.kind = Job::Kind::Write;
-  job.picture = std::move(picture);
-  job.count = count;
-  Push(std::move(job));
+  {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_queuedPictures >= kMaxQueuedPictures && m_jobs.back().kind == Job::Kind::Write) {
+      // The encoder is behind: the newest waiting picture gives way to this one.
+      Job& last = m_jobs.back();
+      last.skipped += last.count;
+      last.count = count;
+      last.picture = std::move(picture);
+      return;
+    }
+    Job job;
+    job.kind = Job::Kind::Write;
+    job.picture = std::move(picture);
+    job.count = count;
+    m_jobs.push_back(std::move(job));
+    ++m_queuedPictures;
+  }
+  m_wake.notify_one();
+}
+
+void Recorder::CollapseQueuedPictures() {
+  // Each run of waiting pictures becomes its newest picture, at its own place in time.
+  std::deque<Job> kept;
+  for (Job& job : m_jobs) {
+    if (job.kind == Job::Kind::Write && !kept.empty() && kept.back().kind == Job::Kind::Write) {
+      Job& run = kept.back();
+      job.skipped += run.skipped + run.count;
+      run = std::move(job);
+      --m_queuedPictures;
+    } else {
+      kept.push_back(std::move(job));
+    }
+  }
+  m_jobs.swap(kept);
 }
 
 void Recorder::Close() {
   Job close;
   close.kind = Job::Kind::Close;
-  Push(std::move(close));
   std::unique_lock<std::mutex> lock(m_lock);
+  CollapseQueuedPictures();
+  m_jobs.push_back(std::move(close));
+  m_wake.notify_one();
   m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+}
+
+int Recorder::QueuedPictures() const {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return m_queuedPictures;
 }
 
 void Recorder::Run() {
@@ -59,8 +95,10 @@ void Recorder::Run() {
     if (m_jobs.empty()) return;  // stopping, and nothing left to do
     Job job = std::move(m_jobs.front());
     m_jobs.pop_front();
+    if (job.kind == Job::Kind::Write) --m_queuedPictures;
     m_busy = true;
     lock.unlock();
+    if (m_beforeJob) m_beforeJob();
     Execute(job);
     lock.lock();
     m_busy = false;
@@ -93,7 +131,10 @@ void Recorder::Execute(Job& job) {
                       static_cast<int>(picture.GetBpp()))) {
         break;
       }
-      for (int i = 0; i < job.count; ++i) {
+      // The slots of pictures dropped for a slow encoder are filled with this one: a
+      // program stream's sparse time stamps would not keep a gap, and a repeated
+      // picture encodes far faster than a new one, so the encoder catches up.
+      for (int i = 0; i < job.skipped + job.count; ++i) {
         // A failed write is not retried; the next picture tries again.
         if (!WriteVideoFrame(m_writer.pFormatCtx, m_writer.pVideoStream, m_writer)) break;
       }

@@ -40,7 +40,7 @@ bool RecordingControl::Stop() {
     m_rec.m_bRecordOpen = false;
   }
   m_timer2.stop();
-  // Waits for the pictures still queued and finishes the file.
+  // Finishes the file; a backlog of a slow encoder is cut short rather than waited for.
   m_recorder->Close();
   m_timer1.stop();
   return true;

@@ -41,14 +41,16 @@ class RecordingControl : public QObject {
   // Asks for a recording into `file`; the file opens with the next frame. False, with
   // nothing changed, while a recording runs.
   bool Start(const QString& file);
-  // Ends the recording: the pictures queued go into the file and it is finished before
-  // this returns. False when none ran.
+  // Ends the recording: the file is finished before this returns, with the newest
+  // picture still waiting for the encoder as its end. False when none ran.
   bool Stop();
   bool IsRecording() const;
   // Whether the current recording's file is open.
   bool IsFileOpen() const;
   // The file of the current (or last) recording.
   QString File() const;
+  // Pictures given to the recorder that wait for its encoder.
+  int QueuedPictures() const { return m_recorder->QueuedPictures(); }
 
   // Streaming thread: a frame of this size was taken in. Opens the file of a recording
   // asked for, at that size.

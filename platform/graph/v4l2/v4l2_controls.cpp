@@ -9,7 +9,10 @@
 namespace platform::v4l2 {
 namespace {
 
-bool Usable(const v4l2_queryctrl& info) { return !(info.flags & V4L2_CTRL_FLAG_DISABLED); }
+// A range upside down is a driver's garbage, not a control the sliders could show.
+bool Usable(const v4l2_queryctrl& info) {
+  return !(info.flags & V4L2_CTRL_FLAG_DISABLED) && info.minimum <= info.maximum;
+}
 
 bool Writable(const v4l2_queryctrl& info) {
   return !(info.flags & (V4L2_CTRL_FLAG_INACTIVE | V4L2_CTRL_FLAG_READ_ONLY | V4L2_CTRL_FLAG_GRABBED));
