@@ -3,6 +3,7 @@
 # camera, in a fresh account whose language is English:
 #   <folder>/main-window.png     the main window with the live picture
 #   <folder>/service-mode.png    the service mode, its Settings menu open
+#   <folder>/service-windows.png the service windows: pan and zoom, camera properties
 # Usage: scripts/screenshots.sh [folder]   (default docs/; the program from build/, or
 # from $VISTREL_BUILD_DIR). Installs xdotool and ImageMagick when missing.
 set -euo pipefail
@@ -38,9 +39,12 @@ shoot() {
   xdotool windowactivate --sync "$wid" 2>/dev/null || true
   sleep 2
   [[ -n "$before" ]] && eval "$before"
-  import -window root -crop "$(xdotool getwindowgeometry --shell "$wid" | awk -F= '
-    /^WIDTH/ {w=$2} /^HEIGHT/ {h=$2} /^X/ {x=$2} /^Y/ {y=$2} END {printf "%dx%d+%d+%d", w, h, x, y}')" \
-    +repage "$out/$file"
+  local crop
+  crop=$(xdotool getwindowgeometry --shell "$wid" | awk -F= '
+    /^WIDTH/ {w=$2} /^HEIGHT/ {h=$2} /^X/ {x=$2} /^Y/ {y=$2} END {printf "%dx%d+%d+%d", w, h, x, y}')
+  # The service windows stand beside the main window: the whole screen is taken.
+  [[ -n "${whole_screen:-}" ]] && crop=$(xdotool getdisplaygeometry | awk '{printf "%dx%d+0+0", $1, $2}')
+  import -window root -crop "$crop" +repage "$out/$file"
   kill -TERM "$pid"
   wait "$pid" || true
   pid=""
@@ -50,3 +54,9 @@ shoot() {
 shoot main-window.png ""
 # The Settings menu is the second of the menu bar; a click on it opens it.
 shoot service-mode.png 'xdotool mousemove --window "$wid" 75 12 click 1; sleep 1' -SERVICEMODE=1
+# Settings, Pan and Zoom; then Settings, Camera Properties (modal: the shot is taken
+# while it is open, and the program's end closes it).
+whole_screen=1 shoot service-windows.png 'xdotool mousemove --window "$wid" 75 12 click 1; sleep 0.5
+  xdotool key --delay 150 Down Down Down Down Return; sleep 1
+  xdotool mousemove --window "$wid" 75 12 click 1; sleep 0.5
+  xdotool key --delay 150 Down Down Down Return; sleep 1.5' -SERVICEMODE=1

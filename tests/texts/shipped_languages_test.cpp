@@ -159,7 +159,7 @@ TEST(UiText, MissingEnglishFileStartsAsTheShippedOne) {
   ASSERT_FALSE(QFile::exists(app.m_strLngPath));
 
   EXPECT_EQ(app.UiText(Txt::Main_SNAP), "Snapshot");
-  EXPECT_EQ(app.UiText(Txt::Pro_WB), "White Balance");
+  EXPECT_EQ(app.UiText(Txt::Pro_WB), "White Bal.");
   // The written values equal the shipped ones, so the write-backs leave it as shipped.
   QFile file(app.m_strLngPath);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
