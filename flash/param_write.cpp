@@ -12,6 +12,15 @@
 
 namespace {
 
+// Brightness, contrast, saturation and hue from the camera, in the order both writes
+// read them.
+void GetBasicFromCamera(IAMVideoProcAmp& amp, CameraParams& c) {
+  flash::GetProcAmp(amp, VideoProcAmp_Brightness, c.m_nBrightness);
+  flash::GetProcAmp(amp, VideoProcAmp_Contrast, c.m_nContrast);
+  flash::GetProcAmp(amp, VideoProcAmp_Saturation, c.m_nSaturation);
+  flash::GetProcAmp(amp, VideoProcAmp_Hue, c.m_nHue);
+}
+
 using flash::FlashWriter;
 namespace saved = flash::layout::saved;
 
@@ -45,10 +54,7 @@ void WriteSavedBlock(const FlashParams& p, const CameraProperties& camera, Flash
   CameraParams& c = p.camera;
   if (camera.procAmp) {
     IAMVideoProcAmp& amp = *camera.procAmp;
-    flash::GetProcAmp(amp, VideoProcAmp_Brightness, c.m_nBrightness);
-    flash::GetProcAmp(amp, VideoProcAmp_Contrast, c.m_nContrast);
-    flash::GetProcAmp(amp, VideoProcAmp_Saturation, c.m_nSaturation);
-    flash::GetProcAmp(amp, VideoProcAmp_Hue, c.m_nHue);
+    GetBasicFromCamera(amp, c);
     flash::GetProcAmp(amp, VideoProcAmp_Gamma, c.m_nGamma);
     flash::GetProcAmp(amp, VideoProcAmp_Sharpness, c.m_nSharpness);
     flash::GetProcAmp(amp, VideoProcAmp_Gain, c.m_nGain, c.m_bGainAuto);
@@ -75,13 +81,7 @@ void WriteSavedBlock(const FlashParams& p, const CameraProperties& camera, Flash
 
 bool WriteBasicParams(const FlashParams& params, const CameraProperties& camera) {
   CameraParams& c = params.camera;
-  if (camera.procAmp) {
-    IAMVideoProcAmp& amp = *camera.procAmp;
-    flash::GetProcAmp(amp, VideoProcAmp_Brightness, c.m_nBrightness);
-    flash::GetProcAmp(amp, VideoProcAmp_Contrast, c.m_nContrast);
-    flash::GetProcAmp(amp, VideoProcAmp_Saturation, c.m_nSaturation);
-    flash::GetProcAmp(amp, VideoProcAmp_Hue, c.m_nHue);
-  }
+  if (camera.procAmp) GetBasicFromCamera(*camera.procAmp, c);
   // The marker is not touched: these bytes only count at the next graph build when a
   // Save has set it before.
   FlashWriter out;
