@@ -235,18 +235,6 @@ void CMoveWnd::ApplyTexts() {
 }
 
 // The check boxes are the controls bound to the state.
-void CMoveWnd::ReadControls() {
-  m_state.maskOn = m_maskOn->isChecked() ? 1 : 0;
-  m_state.crossOn = m_crossOn->isChecked() ? 1 : 0;
-}
-
-void CMoveWnd::WriteControls() {
-  m_maskOn->setChecked(m_state.maskOn != 0);
-  m_crossOn->setChecked(m_state.crossOn != 0);
-}
-
-void CMoveWnd::Repaint() { m_preview->update(); }
-
 void CMoveWnd::HideWindow() {
   m_timers->KillTimer(kPreviewTimer);
   // A size button held while the window goes sees no release any more.

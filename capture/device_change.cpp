@@ -1,4 +1,5 @@
-// Camera arrival and removal while the program runs.
+// Camera arrival and removal while the program runs, and a camera searched for and
+// built again as an arrived one.
 #include "capture/camera_discovery.h"
 #include "capture/capture_session.h"
 #include "outside/acam.h"
@@ -29,6 +30,11 @@ void CaptureSession::OnDeviceChange(int event) {
 
     TakeCameraAway();
   }
+}
+
+void CaptureSession::RebuildOnFirstCamera() {
+  if (m_cameras.FindCameras() == 0) return;
+  BuildArrivedCamera();
 }
 
 void CaptureSession::BuildArrivedCamera() {

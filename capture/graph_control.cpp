@@ -44,11 +44,6 @@ bool CaptureSession::OpenFirstCamera() {
   return SelectCamera(m_cameras.m_pCameraMonikers[0]);
 }
 
-void CaptureSession::RebuildOnFirstCamera() {
-  if (m_cameras.FindCameras() == 0) return;
-  BuildArrivedCamera();
-}
-
 bool CaptureSession::Play() {
   m_graph.m_bPreviewWanted = true;
   if (!HasCaptureSource()) return OpenFirstCamera() && m_graph.m_bPreviewing;
