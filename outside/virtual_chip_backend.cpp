@@ -2,12 +2,16 @@
 
 VirtualChipBackend::VirtualChipBackend(std::shared_ptr<platform::VirtualCamera> camera) : m_camera(std::move(camera)) {}
 
-void VirtualChipBackend::Open() {}
+void VirtualChipBackend::Open() {
+  // A store that failed before may take the writes now.
+  if (m_storeFailed) m_storeFailed = !m_camera->FlushFlash();
+}
 
 void VirtualChipBackend::Close() {
-  // The library gives Close no way to report; a failed flush keeps the writes pending, so
-  // the next Close (or the camera's destruction) tries again.
-  [[maybe_unused]] const bool flushed = m_camera->FlushFlash();
+  // The library gives Close no way to report. A failed flush keeps the writes pending for
+  // the next try, and until one succeeds the chip answers no read: a read-back must not
+  // report as stored what its image file never took.
+  m_storeFailed = !m_camera->FlushFlash();
 }
 
 bool VirtualChipBackend::GetPidVid(std::uint16_t& vendorId, std::uint16_t& productId) {
@@ -18,7 +22,7 @@ bool VirtualChipBackend::GetPidVid(std::uint16_t& vendorId, std::uint16_t& produ
 }
 
 bool VirtualChipBackend::ReadFlash(std::uint32_t address, std::uint8_t& value) {
-  return m_camera->IsPlugged() && m_camera->ReadFlash(address, value);
+  return !m_storeFailed && m_camera->IsPlugged() && m_camera->ReadFlash(address, value);
 }
 
 bool VirtualChipBackend::WriteFlash(std::uint32_t address, std::uint8_t value) {

@@ -22,5 +22,6 @@ class VirtualChipBackend : public alc::Backend {
 
  private:
   const std::shared_ptr<platform::VirtualCamera> m_camera;
+  bool m_storeFailed = false;  // the last flush to the image file failed
 };
 

@@ -1,6 +1,7 @@
 // The camera-control library's backend over the virtual camera's chip.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -44,6 +45,37 @@ TEST(VirtualChipBackend, AnswersWhileTheCameraIsPlugged) {
   camera->Plug();
   ASSERT_TRUE(chip.ReadFlash(0x1D05, value));
   EXPECT_EQ(value, 0x77);
+}
+
+TEST(VirtualChipBackend, WritesItsImageFileDidNotTakeAreNotReadBack) {
+  QTemporaryDir dir;
+  // The image's folder is a file: no flush can write it.
+  QFile blocker(dir.path() + "/not-a-folder");
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  VirtualCameraOptions options;
+  options.flashPath = blocker.fileName() + "/flash.bin";
+  auto camera = std::make_shared<VirtualCamera>(options);
+  VirtualChipBackend chip(camera);
+
+  chip.Open();
+  ASSERT_TRUE(chip.WriteFlash(0x1D05, 0x77));
+  std::uint8_t value = 0;
+  EXPECT_TRUE(chip.ReadFlash(0x1D05, value));  // within the bracket, before any flush
+  chip.Close();
+  chip.Open();
+  EXPECT_FALSE(chip.ReadFlash(0x1D05, value)) << "a write the file never took reads back as stored";
+  chip.Close();
+
+  // Once the folder can be made, the next bracket stores the pending writes and reads
+  // answer again.
+  ASSERT_TRUE(QFile::remove(blocker.fileName()));
+  ASSERT_TRUE(QDir().mkpath(blocker.fileName()));
+  chip.Open();
+  ASSERT_TRUE(chip.ReadFlash(0x1D05, value));
+  EXPECT_EQ(value, 0x77);
+  chip.Close();
+  EXPECT_TRUE(QFile::exists(options.flashPath));
 }
 
 }  // namespace
