@@ -101,8 +101,12 @@ bool StreamsSettled(int mark, std::chrono::milliseconds quiet = 5s) {
 }
 
 // Presses the button twice (the first press after the camera appears only arms the
-// trigger) and waits for the snapshot it takes.
+// trigger) and waits for the snapshot it takes. Every device event re-arms the trigger
+// in the program, so the presses wait until udev has handed out the events of the
+// camera's arrival: on the guest's one processor they can come seconds after the
+// stream has settled.
 void PressTwiceForASnapshot(const QString& home, int snapshotsBefore) {
+  ASSERT_EQ(QProcess::execute("udevadm", {"settle", "--timeout=60"}), 0) << "udev did not settle";
   for (int press = 0; press < 2; ++press) {
     const int mark = TestCamera::Events().size();
     ASSERT_TRUE(TestCamera::Send("button"));
