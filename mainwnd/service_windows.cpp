@@ -11,10 +11,11 @@ void CVistrelDlg::OnCameraProperties() {
   // The window opens beside this one, below the pan window while that exists. It reads
   // the camera at opening and puts it back itself after Cancel; nothing opens without a
   // capture source and a frame grabber.
-  const int ended = OpenCameraProWnd(graph.m_pSourceFilter, graph.m_pGrabberFilter, m_session->m_camera, m_files,
-                                     RectsBeside(*this, m_pMoveWnd.get()), this);
-  // The camera's exposure mode may have changed through the window.
-  if (ended != 0) ShowExposurePicture();
+  // How it ended changes nothing here: in service mode the Property button keeps its
+  // picture whatever the exposure mode.
+  [[maybe_unused]] const int ended = OpenCameraProWnd(graph.m_pSourceFilter, graph.m_pGrabberFilter,
+                                                      m_session->m_camera, m_files,
+                                                      RectsBeside(*this, m_pMoveWnd.get()), this);
   ApplyWindowTexts();
 }
 

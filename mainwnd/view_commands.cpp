@@ -11,7 +11,6 @@
 
 namespace {
 constexpr int kPlayPicture = 0;
-constexpr int kPropertyPicture = 9;
 constexpr float kMaxZoom = 2.0f;
 // One zoom step: the float 0.1 added in double precision, stored as float, so the
 // steps show as 110 %, 120 % … 200 %.
@@ -100,9 +99,7 @@ void CVistrelDlg::OnMirrorReset() {
 void CVistrelDlg::OnExposureToggle() {
   if (!m_session->HasCaptureSource()) return;
   m_wndToolBar->update();
-  if (m_session->ToggleExposure()) {
-    m_wndToolBar->ReplacePicture(kPropertyPicture, m_session->m_camera.m_bExposureAuto ? 163 : 153);
-  }
+  if (m_session->ToggleExposure()) ShowExposurePicture();
   ApplyWindowTexts();
 }
 
