@@ -26,6 +26,7 @@
 #include "capture/graph_state.h"
 #include "capture/resolution_model.h"
 #include "flash/camera_params.h"
+#include "flash/param_store.h"
 #include "platform/graph/interfaces.h"
 #include "view/view_settings.h"
 
@@ -58,6 +59,8 @@ class CaptureSession final : public QObject, public CBCLS, public ISampleGrabber
   // camera is built (the flash read anew). Without a camera nothing is built and the
   // window keeps showing that none is there.
   void RebuildOnFirstCamera();
+  // The members the camera's flash feeds, for its reads and writes.
+  FlashParams FlashMembers();
   // Forgets the frame, raw and shown pictures.
   void ReleasePictures();
 

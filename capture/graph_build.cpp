@@ -50,8 +50,7 @@ bool CaptureSession::BuildGraph() {
 
   // What the camera's flash keeps rules from here on: the format, the view and the
   // overlays, and the camera's own settings (pushed to it, or taken from it).
-  ReadCameraParams(FlashParams{m_graph.m_nFormatIndex, m_graph.m_bFormatMjpg, m_view, m_overlay, m_camera},
-                   CameraProperties::Of(m_graph.m_pSourceFilter), m_bServiceMode);
+  ReadCameraParams(FlashMembers(), CameraProperties::Of(m_graph.m_pSourceFilter), m_bServiceMode);
   emit parametersRead();
 
   std::shared_ptr<IAMStreamConfig> config;
@@ -72,6 +71,10 @@ bool CaptureSession::BuildGraph() {
   }
   ApplyPowerLineFromSettings();
   return true;
+}
+
+FlashParams CaptureSession::FlashMembers() {
+  return FlashParams{m_graph.m_nFormatIndex, m_graph.m_bFormatMjpg, m_view, m_overlay, m_camera};
 }
 
 bool CaptureSession::BuildGraphFilters() {

@@ -14,17 +14,12 @@ namespace {
 constexpr int kFlashMessageMs = 2000;
 }  // namespace
 
-FlashParams CVistrelDlg::FlashMembers() const {
-  CaptureSession& s = *m_session;
-  return FlashParams{s.m_graph.m_nFormatIndex, s.m_graph.m_bFormatMjpg, s.m_view, s.m_overlay, s.m_camera};
-}
-
 void CVistrelDlg::OnSaveParams() {
   if (!m_session->HasCaptureSource()) return;
   // Only a camera that delivers pictures has parameters to save; without one nothing is
   // written (not even the marker, which would let an old block rule) and it is said so.
   const bool saved = m_session->CameraRuns() &&
-                     SaveAllParams(FlashMembers(), CameraProperties::Of(m_session->m_graph.m_pSourceFilter));
+                     SaveAllParams(m_session->FlashMembers(), CameraProperties::Of(m_session->m_graph.m_pSourceFilter));
   m_wndStatusBar->SetPaneText(2, m_files.UiText(saved ? Txt::Main_STOREINFO : Txt::Msg_STOREFAILED));
   m_timer3.start(kFlashMessageMs, this);
 }
@@ -47,7 +42,7 @@ void CVistrelDlg::OnRestoreParams() {
 
 void CVistrelDlg::WriteParamsAtClose() {
   if (m_bServiceMode || !m_session->CameraRuns()) return;
-  const bool written = WriteBasicParams(FlashMembers(), CameraProperties::Of(m_session->m_graph.m_pSourceFilter));
+  const bool written = WriteBasicParams(m_session->FlashMembers(), CameraProperties::Of(m_session->m_graph.m_pSourceFilter));
   (void)written;  // said where it failed; nobody is left to tell at close
 }
 

@@ -34,7 +34,6 @@ class CMoveWnd;
 class QMenu;
 class UserFiles;
 struct ResolutionModel;
-struct FlashParams;
 
 class CVistrelDlg : public QDialog {
   Q_OBJECT
@@ -158,8 +157,6 @@ class CVistrelDlg : public QDialog {
   void ShowResolutionAndZoom();
   void ShowZoom();
   void ToggleMirror(std::atomic<int>& flag, int id);
-  // The members the camera's flash feeds.
-  FlashParams FlashMembers() const;
   // The close-time write of the flash outside service mode.
   void WriteParamsAtClose();
   // What a graph build read from the flash, shown.
