@@ -2,7 +2,7 @@
 # Builds the fuzz targets with clang, libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer into build-fuzz/, and runs each for a bounded time.
 #   scripts/fuzz.sh [seconds per target (default 30)] [target...]
-# Targets: profile ui_text frame_converter v4l2_enumeration (default: all). Each starts
+# Targets: profile ui_text frame_converter v4l2_enumeration flash_params (default: all). Each starts
 # from its checked-in corpus (tests/fuzz/corpus/<target>, left unchanged); new inputs
 # go to build-fuzz/corpus/<target>, findings to build-fuzz/findings/<target>. Exits
 # non-zero when a target finds a fault.
@@ -15,7 +15,7 @@ scripts/install-deps.sh clang libclang-rt-14-dev
 seconds=${1:-30}
 shift || true
 targets=("$@")
-[[ ${#targets[@]} -gt 0 ]] || targets=(profile ui_text frame_converter v4l2_enumeration)
+[[ ${#targets[@]} -gt 0 ]] || targets=(profile ui_text frame_converter v4l2_enumeration flash_params)
 
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi
