@@ -74,9 +74,10 @@ for _ in $(seq 1 100); do
 done
 [[ -n "$window" ]] || { fail "the program showed no window"; exit 1; }
 
-# Places in the window, from its top-left corner: the Setting menu, and the toolbar's
-# Record, Zoom in and Reset zoom buttons.
-settingMenu=(60 9)
+# Places in the window, from its top-left corner: the first menu (File, whatever the
+# language, where the others' places vary), and the toolbar's Record, Zoom in and Reset
+# zoom buttons.
+fileMenu=(20 9)
 recordButton=(81 37)
 zoomInButton=(118 37)
 rezoomButton=(180 37)
@@ -86,26 +87,36 @@ click() {
   xdotool mousemove --window "$window" "$1" "$2" click 1 || fail "a click at $1,$2 missed the window"
   sleep 0.3
 }
-keys() { xdotool key --delay 150 "$@"; sleep 0.5; }
 
 # Menus are windows of their own. Return reaches the main window when no menu is open,
 # and there it ends the program, so keys are sent only into an open menu.
 visible_windows() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l; }
-open_setting_menu() {
+open_file_menu() {
   local tries
   for tries in 1 2 3; do
     # A click on the picture closes a menu left open.
     (( $(visible_windows) > 1 )) && click 300 300
-    click "${settingMenu[@]}"
+    click "${fileMenu[@]}"
     (( $(visible_windows) > 1 )) && return 0
   done
-  fail "the Setting menu did not open"
+  fail "the File menu did not open"
   return 1
 }
-# Setting, Resolution, MJPG, the third size (1920 X 1080).
+# File, then right to Setting, Resolution, MJPG, the third size (1920 X 1080). A key
+# that reaches a submenu before it has opened is lost, so the keys go slowly and the window's size tells
+# whether the choice was taken (at 1920x1080 it fills the screen).
 full_hd() {
-  open_setting_menu || return 0
-  keys Down Right Down Right Down Down Return
+  local tries
+  for tries in 1 2 3; do
+    open_file_menu || return 0
+    xdotool key --delay 400 Right Right Down Right Down Down Return
+    sleep 2
+    find_window || return 0
+    eval "$(xdotool getwindowgeometry --shell "$window" | grep -E '^WIDTH=')"
+    (( WIDTH >= 1280 )) && return 0
+    log "try $tries: the window is $WIDTH wide"
+  done
+  fail "1920x1080 could not be chosen from the menu"
 }
 zoom_two() {
   click "${rezoomButton[@]}"
@@ -141,7 +152,6 @@ set_up() {
   sleep 2
   find_window || fail "the main window went away"
   full_hd
-  sleep 2
   zoom_two
   toggle_record
 }
