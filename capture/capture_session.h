@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "capture/frame_state.h"
@@ -133,7 +134,9 @@ class CaptureSession final : public QObject, public CBCLS, public ISampleGrabber
   ViewSettings m_view;
   OverlaySettings m_overlay;
   CameraParams m_camera;
-  // The still trigger: the first still buffer after an event only arms it.
+  // The still trigger: the first still buffer after an event only arms it. The still
+  // thread's test-and-arm and the UI thread's re-arm each change both flags as one step
+  // under m_stillLock, so a re-arm is never undone by a buffer handled at the same time.
   std::atomic<bool> m_bStillPending{true};
   std::atomic<bool> m_bStillArmed{false};
 
@@ -215,4 +218,5 @@ class CaptureSession final : public QObject, public CBCLS, public ISampleGrabber
   // for a FrameCB in progress).
   std::atomic<IFrameGrabberCallback*> m_frameTimes{nullptr};
   int m_plugListener = -1;
+  std::mutex m_stillLock;  // taken alone, for the two still flags' changes only
 };

@@ -14,7 +14,7 @@ while [[ $# -gt 0 ]]; do
   esac
 done
 
-dir=build${sanitize:+-$sanitize}
+dir=build${sanitize:+-${sanitize//,/-}}
 # A compiler cache, when the machine has one, makes rebuilds of unchanged files free.
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi

@@ -16,6 +16,8 @@ packages=(
   # The Debian package: cpack finds the program's library dependencies with `file` and
   # dpkg-shlibdeps.
   dpkg-dev file
+  # The endurance run: the program driven with xdotool, its files checked with FFmpeg.
+  xdotool ffmpeg
   # The kernel test: Debian's own kernel in qemu with an emulated USB camera.
   qemu-system-x86 linux-image-amd64 busybox-static udev kmod cpio
   "$@"

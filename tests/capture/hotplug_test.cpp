@@ -51,6 +51,24 @@ TEST_F(HotPlug, OtherDevicesComingAndGoingChangeNothing) {
   EXPECT_FALSE(session->m_bStillArmed);
 }
 
+TEST_F(HotPlug, ARearmWhileAStillBufferIsHandledIsKept) {
+  OpenWithCamera();
+  session->m_bStillPending = false;
+  session->m_bStillArmed = true;
+  // A device event handled on another thread just as the press is reported: the
+  // press still counts, and the re-arm holds for the next buffer.
+  QObject::connect(session.get(), &CaptureSession::stillPressed, session.get(),
+                   [this] { session->OnDeviceChange(0x0007); }, Qt::DirectConnection);
+  session->BufferCB(0.0, nullptr, 0);
+  EXPECT_EQ(reports.stills, 1);
+  EXPECT_TRUE(session->m_bStillPending);
+  EXPECT_FALSE(session->m_bStillArmed);
+  session->BufferCB(0.0, nullptr, 0);  // only arms
+  EXPECT_EQ(reports.stills, 1);
+  session->BufferCB(0.0, nullptr, 0);
+  EXPECT_EQ(reports.stills, 2);
+}
+
 TEST_F(HotPlug, ProgramStartedWithoutTheCameraPicksItUpWhenItArrives) {
   platform::VirtualCameraOptions options;
   options.plugged = false;

@@ -30,6 +30,9 @@ ln -s usr/sbin sbin
 ln -s usr/lib lib
 ln -s usr/lib64 lib64
 ln -s /run var/run
+# The temporary folders first: a source or build folder under /tmp is shared on top.
+mount -t tmpfs -o mode=1777 tmp /newroot/tmp
+mount -t tmpfs -o mode=1777 vartmp /newroot/var/tmp
 share usr /usr
 share etc /etc
 share src "$SRC"
@@ -44,8 +47,6 @@ mkdir -p /newroot/dev/pts /newroot/dev/shm
 mount -t devpts devpts /newroot/dev/pts
 mount -t tmpfs -o mode=1777 shm /newroot/dev/shm
 mount -t tmpfs -o mode=0755 run /newroot/run
-mount -t tmpfs -o mode=1777 tmp /newroot/tmp
-mount -t tmpfs -o mode=1777 vartmp /newroot/var/tmp
 chmod 0700 /newroot/root
 
 chroot /newroot /usr/bin/bash "$SRC/tests/kernel/guest-checks.sh" "$SRC" "$BUILD"

@@ -18,6 +18,9 @@ struct Size {
 // Offered from a stepwise or continuous size range.
 constexpr std::array<Size, 3> kCommonSizes{{{640, 480}, {1280, 720}, {1920, 1080}}};
 
+// Sides beyond any camera's (and beyond an int) are a driver's garbage, not a size.
+constexpr std::uint32_t kMaxSide = 16384;
+
 bool Fits(std::uint32_t value, std::uint32_t min, std::uint32_t max, std::uint32_t step) {
   if (value < min || value > max) return false;
   return step == 0 || (value - min) % step == 0;
@@ -60,6 +63,7 @@ std::vector<Size> FrameSizes(const V4l2Device& device, std::uint32_t pixelFormat
     if (device.Ioctl(VIDIOC_ENUM_FRAMESIZES, &size) != 0) break;
     if (size.type == V4L2_FRMSIZE_TYPE_DISCRETE) {
       if (size.discrete.width == 0 || size.discrete.height == 0) continue;
+      if (size.discrete.width > kMaxSide || size.discrete.height > kMaxSide) continue;
       sizes.push_back({static_cast<int>(size.discrete.width), static_cast<int>(size.discrete.height)});
       continue;
     }
