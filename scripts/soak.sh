@@ -8,8 +8,8 @@
 # Every 5 s it samples the program's memory (RSS), threads and open descriptors. At the
 # end it checks: every recording decodes to its end with about 24 pictures a second of
 # its length, every snapshot decodes, Setting.ini and the language file are as they were
-# after the start, memory grew by less than 5 MB after the first minute, threads and
-# descriptors did not grow, and SIGTERM ends the program with status 0.
+# after the start, the peak of memory grew by less than 5 MB after the first minute,
+# threads and descriptors did not grow, and SIGTERM ends the program with status 0.
 #
 # Usage: scripts/soak.sh [seconds (default 120)] [report folder (default: a temporary one)]
 # The program is taken from build/ (or $VISTREL_BUILD_DIR). Exit 0 when every check passed.
@@ -130,12 +130,14 @@ camera() { echo "$1" >"$VISTREL_VIRTUAL_CTL"; }
 recording=0
 recordStarted=0
 since() { awk -v now="$(date +%s.%N)" -v then="$1" 'BEGIN { printf "%.2f", now - then }'; }
-lengths=()  # the length of every recording, as the clicks measured it
+starts=()   # when every recording was started (seconds since the epoch)
+lengths=()  # and its length, as the clicks measured it
 toggle_record() {
   click "${recordButton[@]}"
   if [[ $recording == 0 ]]; then
     recording=1
     recordStarted=$(date +%s.%N)
+    starts+=("$recordStarted")
   else
     recording=0
     lengths+=("$(since "$recordStarted")")
@@ -208,6 +210,8 @@ while (( SECONDS - t0 < seconds )); do
     set_up
     log "unplug and plug $plugs, set up again"
     next_plug=$((next_plug + 20))
+    # A set-up slowed by a loaded machine still leaves the recording some seconds.
+    (( next_plug < SECONDS - t0 + 8 )) && next_plug=$((SECONDS - t0 + 8))
   fi
   sleep 0.5
 done
@@ -226,12 +230,28 @@ pictures="$home/Pictures"
 mapfile -t recordings < <(ls "$pictures"/*.mpeg 2>/dev/null | sort)
 mapfile -t snapshots < <(ls "$pictures"/*.jpg 2>/dev/null | sort)
 log "${#recordings[@]} recordings (${#lengths[@]} started), ${#snapshots[@]} snapshots ($presses presses, $plugs replugs)"
-[[ ${#recordings[@]} == "${#lengths[@]}" ]] || fail "${#lengths[@]} recordings were made but ${#recordings[@]} files exist"
-for i in "${!recordings[@]}"; do
-  file=${recordings[$i]}
+# Each file is matched to its start by the time in its name ("YYYYMMDD-HHMMSS-mmm",
+# milliseconds padded with spaces).
+used=()
+for file in "${recordings[@]}"; do
+  name=$(basename "$file" .mpeg)
+  ms=${name:16:3}
+  at=$(date -d "${name:0:8} ${name:9:2}:${name:11:2}:${name:13:2}" +%s).$(printf '%03d' "$((10#${ms// /0}))")
+  match=""
+  for j in "${!starts[@]}"; do
+    if [[ -z "${used[$j]:-}" ]] && awk -v a="$at" -v b="${starts[$j]}" 'BEGIN { d = a - b; exit !(d > -1.5 && d < 1.5) }'; then
+      match=$j
+      break
+    fi
+  done
+  if [[ -z "$match" ]]; then
+    fail "$(basename "$file"): no recording was started then"
+    continue
+  fi
+  used[$match]=1
+  length=${lengths[$match]:-0}
   frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$file" || echo 0)
   errors=$(ffmpeg -v error -i "$file" -f null - 2>&1 | wc -l)
-  length=${lengths[$i]:-0}
   # The clicks that start and stop a recording take their own time: a second either way,
   # and a tenth of the length.
   if ! awk -v n="$frames" -v s="$length" 'BEGIN { e = 24 * s; exit !(n >= e - 24 - e / 10 && n <= e + 24 + e / 10) }'; then
@@ -239,6 +259,15 @@ for i in "${!recordings[@]}"; do
   fi
   [[ $errors == 0 ]] || fail "$(basename "$file"): the decoder reported $errors errors"
   echo "recording $(basename "$file"): ${length}s, $frames pictures" >>"$report/files.txt"
+done
+# A recording without a file is right only when the camera left before its first frame.
+for j in "${!starts[@]}"; do
+  [[ -n "${used[$j]:-}" ]] && continue
+  if awk -v s="${lengths[$j]:-0}" 'BEGIN { exit !(s < 1) }'; then
+    echo "recording started at ${starts[$j]}: ended after ${lengths[$j]}s by an unplug, before any frame; no file" >>"$report/files.txt"
+  else
+    fail "the recording started at ${starts[$j]} (${lengths[$j]}s) left no file"
+  fi
 done
 for file in "${snapshots[@]}"; do
   ffmpeg -v error -i "$file" -f null - >/dev/null 2>&1 || fail "$(basename "$file") does not decode"
@@ -248,16 +277,23 @@ done
 [[ "$(sha256sum "$data/Setting.ini" "$data"/Language/*.lng)" == "$settingsAtStart" ]] ||
   fail "Setting.ini or the language file changed"
 
-# Memory, threads and descriptors: after the first minute (or the first third of a
-# shorter run) against the end.
-awk -v from="$(( seconds >= 180 ? 60 : seconds / 3 ))" '
-  NR == 1 { next }
-  $1 >= from && !base { base = 1; rss0 = $2; threads0 = $3; fds0 = $4 }
-  { if ($3 > maxThreads) maxThreads = $3; if ($4 > maxFds) maxFds = $4; rss = $2; threads = $3; fds = $4 }
+# Memory, threads and descriptors after the first minute (or the first third of a
+# shorter run). The allocator keeps freed frame buffers for a while, so RSS swings by
+# tens of megabytes between samples; a leak shows as a rising peak, so the peak of the
+# last third is held against the peak of the first.
+awk -v from="$(( seconds >= 180 ? 60 : seconds / 3 ))" -v total="$seconds" '
+  NR == 1 || $1 < from { next }
+  !base { base = 1; threads0 = $3; fds0 = $4 }
+  {
+    third = (total - from) / 3
+    if ($1 < from + third && $2 > early) early = $2
+    if ($1 >= total - third && $2 > late) late = $2
+    if ($3 > maxThreads) maxThreads = $3; if ($4 > maxFds) maxFds = $4; threads = $3; fds = $4
+  }
   END {
-    printf "rss %d kB at %ds, %d kB at the end (growth %d kB); threads %d -> %d (max %d); fds %d -> %d (max %d)\n",
-           rss0, from, rss, rss - rss0, threads0, threads, maxThreads, fds0, fds, maxFds
-    exit !(rss - rss0 < 5120 && threads <= threads0 && fds <= fds0)
+    printf "rss peak %d kB in the first third after %ds, %d kB in the last (growth %d kB); threads %d -> %d (max %d); fds %d -> %d (max %d)\n",
+           early, from, late, late - early, threads0, threads, maxThreads, fds0, fds, maxFds
+    exit !(late - early < 5120 && threads <= threads0 && fds <= fds0)
   }' "$samples" | tee "$report/summary.txt" || fail "memory, threads or descriptors grew"
 
 if [[ $failures == 0 ]]; then
