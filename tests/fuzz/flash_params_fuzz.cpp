@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "flash/block_layout.h"
 #include "flash/param_store.h"
 #include "fuzz_check.h"
 #include "fuzz_input.h"
@@ -30,7 +31,7 @@ class InputFlash : public alc::Backend {
   bool ReadFlash(std::uint32_t address, std::uint8_t& value) override {
     FUZZ_CHECK(depth > 0);
     FUZZ_CHECK(address >= kBlocksStart && address < kBlocksEnd);
-    if (failEvery != 0 && address % failEvery == failAt) return false;
+    if (Fails(address)) return false;
     value = image[address];
     return true;
   }
@@ -39,6 +40,7 @@ class InputFlash : public alc::Backend {
     return false;
   }
   bool SetFlashSize(std::uint32_t) override { return true; }
+  bool Fails(std::uint32_t address) const { return failEvery != 0 && address % failEvery == failAt; }
 
   std::array<std::uint8_t, kFlashSize> image{};
   std::uint32_t failEvery = 0;  // 0: no read fails
@@ -136,15 +138,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t fail = input.Byte();
   const long answer = static_cast<std::int32_t>(input.U32());
 
-  auto flash = std::make_shared<InputFlash>();
-  flash->image.fill(0xFF);
-  flash->failEvery = fail >> 4;
-  flash->failAt = flash->failEvery ? (fail & 0x0F) % flash->failEvery : 0;
+  auto chip = std::make_shared<InputFlash>();
+  chip->image.fill(0xFF);
+  chip->failEvery = fail >> 4;
+  chip->failAt = chip->failEvery ? (fail & 0x0F) % chip->failEvery : 0;
   const std::string blocks = input.Bytes(kBlocksEnd - kBlocksStart);
   for (std::size_t i = 0; i < blocks.size(); ++i) {
-    flash->image[kBlocksStart + i] = static_cast<std::uint8_t>(blocks[i]);
+    chip->image[kBlocksStart + i] = static_cast<std::uint8_t>(blocks[i]);
   }
-  const std::shared_ptr<alc::Backend> previous = alc::InstallBackend(flash);
+  const std::shared_ptr<alc::Backend> previous = alc::InstallBackend(chip);
 
   auto amp = std::make_shared<Properties<IAMVideoProcAmp>>();
   auto control = std::make_shared<Properties<IAMCameraControl>>();
@@ -154,13 +156,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const CameraProperties camera{flags & 2 ? amp : nullptr, flags & 4 ? control : nullptr,
                                 flags & 8 ? power : nullptr};
 
+  auto read = [&](Members& m) {
+    ReadCameraParams({m.formatIndex, m.formatMjpg, m.view, m.overlay, m.camera}, camera, serviceMode);
+  };
   Members first;
-  ReadCameraParams({first.formatIndex, first.formatMjpg, first.view, first.overlay, first.camera}, camera,
-                   serviceMode);
-  FUZZ_CHECK(flash->depth == 0 && alc::BracketDepth() == 0);
-  const bool savedBlockRules = flash->failEvery == 0 || 0x1C17 % flash->failEvery != flash->failAt
-                                   ? flash->image[0x1C17] == 1
-                                   : false;
+  read(first);
+  FUZZ_CHECK(chip->depth == 0 && alc::BracketDepth() == 0);
+  using flash::layout::kMarker;
+  const bool savedBlockRules = !chip->Fails(kMarker) && chip->image[kMarker] == flash::layout::kMarkerValid;
   CheckRanges(first, savedBlockRules);
   if (!serviceMode) FUZZ_CHECK(!first.overlay.m_bCrossOn && first.overlay.m_bMaskOn);
   // With the saved block ruling, its values went to the camera; otherwise nothing did.
@@ -170,8 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!savedBlockRules) FUZZ_CHECK(amp->set.empty() && control->set.empty());
 
   Members second;
-  ReadCameraParams({second.formatIndex, second.formatMjpg, second.view, second.overlay, second.camera}, camera,
-                   serviceMode);
+  read(second);
   FUZZ_CHECK(SameMembers(first, second));
 
   alc::InstallBackend(previous);
