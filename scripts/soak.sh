@@ -103,8 +103,8 @@ open_file_menu() {
   return 1
 }
 # File, then right to Setting, Resolution, MJPG, the third size (1920 X 1080). A key
-# that reaches a submenu before it has opened is lost, so the keys go slowly and the window's size tells
-# whether the choice was taken (at 1920x1080 it fills the screen).
+# that reaches a submenu before it has opened is lost, so the keys go slowly, and the
+# window's size tells whether the choice was taken (at 1920x1080 it fills the screen).
 full_hd() {
   local tries
   for tries in 1 2 3; do
