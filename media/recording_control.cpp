@@ -109,8 +109,10 @@ void RecordingControl::OnFileOpened(unsigned long session, bool made) {
   m_rec.m_strRecordStart = m_localTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
   m_rec.m_openedAt = m_clock();
   m_rec.m_nPictures = 0;
-  m_timer1.start(kStatusTimerMs, this);
-  m_timer2.start(kPictureTimerMs, this);
+  if (m_ownTimers) {
+    m_timer1.start(kStatusTimerMs, this);
+    m_timer2.start(kPictureTimerMs, this);
+  }
   emit opened();
 }
 

@@ -64,6 +64,9 @@ class RecordingControl : public QObject {
   std::function<std::chrono::steady_clock::time_point()> m_clock = [] { return std::chrono::steady_clock::now(); };
   std::function<QDateTime()> m_localTime = [] { return QDateTime::currentDateTime(); };
   std::function<std::uint32_t()> m_tickCount = TickCount;
+  // Whether an opened file starts the control's own timers. Tests that drive OnTimer
+  // with their clocks turn this off, so a slow run cannot slip in a tick of its own.
+  bool m_ownTimers = true;
 
  signals:
   // The file is open; pictures go into it from now on.

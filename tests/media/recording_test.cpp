@@ -46,6 +46,7 @@ class Recording : public ::testing::Test {
     control.m_clock = [this] { return now; };
     control.m_localTime = [] { return QDateTime(QDate(2016, 3, 14), QTime(9, 5, 7, 42)); };
     control.m_tickCount = [this] { return tick; };
+    control.m_ownTimers = false;
   }
   QString File(const QString& name = "20160314-090507- 42.mpeg") const { return folder.path() + "/" + name; }
   // The first frame opens the file; waits for the recorder's answer.
@@ -168,6 +169,7 @@ TEST_F(Recording, DestroyingTheControlFinishesTheFile) {
   auto own = std::make_unique<RecordingControl>([this] { return shown; });
   Reports ownReports(*own);
   own->m_clock = [this] { return now; };
+  own->m_ownTimers = false;
   ASSERT_TRUE(own->Start(File()));
   own->OnFrame(640, 480);
   ASSERT_TRUE(testsupport::WaitFor([&] { return ownReports.opened == 1; }));
