@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace fuzz {
 
@@ -26,6 +27,12 @@ class Input {
     return out;
   }
   std::string Rest() { return Bytes(Left()); }
+  // The rest without a copy, for a target that keeps its own buffer.
+  std::string_view RestView() {
+    const std::string_view rest(reinterpret_cast<const char*>(m_data + m_pos), Left());
+    m_pos = m_size;
+    return rest;
+  }
   std::size_t Left() const { return m_size - m_pos; }
 
  private:
