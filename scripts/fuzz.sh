@@ -26,9 +26,6 @@ cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-# The scratch files the INI and language targets write with every input go to memory
-# where there is a memory file system: on a disk, syncing them is most of the run.
-if [[ -d /dev/shm && -w /dev/shm ]]; then export TMPDIR=/dev/shm; fi
 # Targets run side by side, one per processor; each writes its own log.
 run_target() {  # <target>
   local t=$1 corpus=build-fuzz/corpus/$1 findings=build-fuzz/findings/$1

@@ -5,6 +5,7 @@
 // which hold every key of this table. "　" in some defaults is U+3000.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
@@ -227,3 +228,6 @@ inline QString DefaultTextOf(Txt t) {
 // first written from the shipped one.
 QString UiText(const QString& lngPath, const QString& section, const QString& key, const QString& defaultText);
 QString UiText(const QString& lngPath, Txt text);
+// The same on a language file's content in memory, which gains the text it lacked.
+QString UiTextIn(QByteArray& content, const QString& section, const QString& key, const QString& defaultText);
+QString UiTextIn(QByteArray& content, Txt text);

@@ -14,23 +14,24 @@ namespace {
 
 enum class LoadResult { Missing, Loaded, Unreadable };
 
-LoadResult Load(const QString& path, IniDocument* doc) {
+LoadResult Load(const QString& path, QByteArray* content) {
   if (path.isEmpty()) return LoadResult::Unreadable;
   const QFileInfo info(path);
   if (!info.exists()) return LoadResult::Missing;
   if (!info.isFile()) return LoadResult::Unreadable;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return LoadResult::Unreadable;
-  const QByteArray bytes = file.readAll();
+  QByteArray bytes = file.readAll();
   if (file.error() != QFileDevice::NoError) return LoadResult::Unreadable;
-  *doc = IniDocument::Parse(bytes);
+  *content = std::move(bytes);
   return LoadResult::Loaded;
 }
 
-std::optional<QString> Lookup(const QString& path, const QString& section, const QString& key) {
-  IniDocument doc;
-  if (Load(path, &doc) != LoadResult::Loaded) return std::nullopt;
-  return doc.Value(section, key);
+// The file's content; empty when it is missing or unreadable, which read alike.
+QByteArray Content(const QString& path) {
+  QByteArray content;
+  (void)Load(path, &content);
+  return content;
 }
 
 // Leading blanks, an optional sign and decimal digits; out-of-range values saturate
@@ -52,8 +53,9 @@ int ParseLeadingInt(const QString& text) {
 
 }  // namespace
 
-QString getString(const QString& path, const QString& section, const QString& key, const QString& defaultValue) {
-  if (std::optional<QString> value = Lookup(path, section, key)) return *value;
+QString getStringIn(const QByteArray& content, const QString& section, const QString& key,
+                    const QString& defaultValue) {
+  if (std::optional<QString> value = IniDocument::Parse(content).Value(section, key)) return *value;
   // The Windows reader drops the trailing blanks of a default, so a caller's padded
   // default reads as it would be stored.
   qsizetype end = defaultValue.size();
@@ -61,17 +63,15 @@ QString getString(const QString& path, const QString& section, const QString& ke
   return defaultValue.left(end);
 }
 
-int getInt(const QString& path, const QString& section, const QString& key, int defaultValue) {
-  const std::optional<QString> value = Lookup(path, section, key);
+int getIntIn(const QByteArray& content, const QString& section, const QString& key, int defaultValue) {
+  const std::optional<QString> value = IniDocument::Parse(content).Value(section, key);
   // An empty value counts as missing, as it does for the Windows reader.
   if (!value || value->isEmpty()) return defaultValue;
   return ParseLeadingInt(*value);
 }
 
-bool writeString(const QString& path, const QString& section, const QString& key, const QString& value) {
-  IniDocument doc;
-  // A file that exists but cannot be read is never replaced: its other settings would be lost.
-  if (Load(path, &doc) == LoadResult::Unreadable) return false;
+bool writeStringIn(QByteArray& content, const QString& section, const QString& key, const QString& value) {
+  IniDocument doc = IniDocument::Parse(content);
   switch (doc.Set(section, key, value)) {
     case IniDocument::SetResult::Invalid:
       return false;
@@ -80,12 +80,38 @@ bool writeString(const QString& path, const QString& section, const QString& key
     case IniDocument::SetResult::Changed:
       break;
   }
+  content = doc.Serialize();
+  return true;
+}
+
+QString getString(const QString& path, const QString& section, const QString& key, const QString& defaultValue) {
+  return getStringIn(Content(path), section, key, defaultValue);
+}
+
+int getInt(const QString& path, const QString& section, const QString& key, int defaultValue) {
+  return getIntIn(Content(path), section, key, defaultValue);
+}
+
+bool writeString(const QString& path, const QString& section, const QString& key, const QString& value) {
+  return edit(path, [&](QByteArray& content) { return writeStringIn(content, section, key, value); });
+}
+
+bool edit(const QString& path, const std::function<bool(QByteArray& content)>& change) {
+  QByteArray content;
+  // A file that exists but cannot be read is never replaced: its other settings would be lost.
+  if (Load(path, &content) == LoadResult::Unreadable) {
+    QByteArray scratch;
+    (void)change(scratch);
+    return false;
+  }
+  const QByteArray before = content;
+  if (!change(content)) return false;
+  if (content == before) return true;
   // The new content goes to a temporary file that replaces the old one only when it
   // is complete; the folder must already exist.
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) return false;
-  const QByteArray bytes = doc.Serialize();
-  if (file.write(bytes) != bytes.size()) {
+  if (file.write(content) != content.size()) {
     file.cancelWriting();
     return false;
   }

@@ -13,7 +13,10 @@
 // mark is kept; a new file is written as UTF-8. Writes replace the file atomically.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <functional>
 
 namespace profile {
 
@@ -25,5 +28,19 @@ QString getString(const QString& path, const QString& section, const QString& ke
 int getInt(const QString& path, const QString& section, const QString& key, int defaultValue);
 // False when the file could not be written; the old file is then left as it was.
 bool writeString(const QString& path, const QString& section, const QString& key, const QString& value);
+
+// The same on a file's content in memory: what the functions above do once the file is
+// read. writeStringIn leaves `content` as it was when it returns false (a name or the
+// value cannot be stored on one line).
+QString getStringIn(const QByteArray& content, const QString& section, const QString& key,
+                    const QString& defaultValue);
+int getIntIn(const QByteArray& content, const QString& section, const QString& key, int defaultValue);
+bool writeStringIn(QByteArray& content, const QString& section, const QString& key, const QString& value);
+
+// Reads the file once, lets `change` edit its content, and replaces the file when the
+// content changed. A missing file reads as empty and is created. A file that exists but
+// cannot be read is never replaced: `change` then sees empty content, and the result is
+// false. False also when `change` is, or when the file could not be written.
+bool edit(const QString& path, const std::function<bool(QByteArray& content)>& change);
 
 }  // namespace profile

@@ -1,6 +1,9 @@
 // The INI reader and writer on any bytes: plain, or after a UTF-8 or UTF-16 LE mark.
-// Reads never fail; a value written reads back as written, and a write leaves the
-// other keys as they read before.
+// Reads never fail; a value written reads back as written, a write leaves the other
+// keys as they read before, and a refused write leaves the content as it was. The
+// content is kept in memory: the file functions are these plus one read and one
+// atomic replace, which the unit tests cover.
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -8,7 +11,6 @@
 #include "fuzz_check.h"
 #include "fuzz_input.h"
 #include "platform/profile/profile.h"
-#include "scratch_file.h"
 
 namespace {
 
@@ -25,29 +27,32 @@ QString Plain(fuzz::Input& input, int maxLength) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const fuzz::ScratchFile file("Setting.ini");
   fuzz::Input input(data, size);
   const std::uint8_t mark = input.Byte() % 3;
-  QString section = Plain(input, 8);
+  const QString section = Plain(input, 8);
   QString key = Plain(input, 8);
   if (key.isEmpty()) key = QStringLiteral("k");
   const QString value = Plain(input, 300);
-  std::string bytes = mark == 1 ? "\xEF\xBB\xBF" : mark == 2 ? "\xFF\xFE" : "";
-  bytes += input.Rest();
-  file.Write(bytes);
+  QByteArray content = mark == 1 ? QByteArray("\xEF\xBB\xBF") : mark == 2 ? QByteArray("\xFF\xFE") : QByteArray();
+  const std::string_view rest = input.RestView();
+  content.append(rest.data(), static_cast<qsizetype>(rest.size()));
 
-  const QString path = file.Path();
-  (void)profile::getInt(path, section, key, -7);
-  (void)profile::getString(path, section, key, QStringLiteral("default"));
+  (void)profile::getIntIn(content, section, key, -7);
+  (void)profile::getStringIn(content, section, key, QStringLiteral("default"));
   // Another key of the same section, read before and after the write.
   const QString other = key + QStringLiteral("_other");
-  const QString otherBefore = profile::getString(path, section, other, QStringLiteral("none"));
+  const QString otherBefore = profile::getStringIn(content, section, other, QStringLiteral("none"));
 
-  if (!profile::writeString(path, section, key, value)) return 0;
-  FUZZ_CHECK(profile::getString(path, section, key, QStringLiteral("none")) == value.left(profile::kMaxValueLength));
-  FUZZ_CHECK(profile::getString(path, section, other, QStringLiteral("none")) == otherBefore);
-  // A second write of the same value changes nothing that reads.
-  FUZZ_CHECK(profile::writeString(path, section, key, value));
-  FUZZ_CHECK(profile::getString(path, section, key, QStringLiteral("none")) == value.left(profile::kMaxValueLength));
+  const QByteArray before = content;
+  if (!profile::writeStringIn(content, section, key, value)) {
+    FUZZ_CHECK(content == before);
+    return 0;
+  }
+  FUZZ_CHECK(profile::getStringIn(content, section, key, QStringLiteral("none")) == value.left(profile::kMaxValueLength));
+  FUZZ_CHECK(profile::getStringIn(content, section, other, QStringLiteral("none")) == otherBefore);
+  // A second write of the same value changes no byte.
+  const QByteArray written = content;
+  FUZZ_CHECK(profile::writeStringIn(content, section, key, value));
+  FUZZ_CHECK(content == written);
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -275,6 +276,39 @@ TEST_F(ProfileTest, UnreadableOrUnwritableFileIsLeftAsItWas) {
   EXPECT_FALSE(profile::writeString(Path(), "A", "k", "w"));
   QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   EXPECT_EQ(ReadRaw(), "[A]\r\nk=v\r\nother=1\r\n");
+}
+
+TEST_F(ProfileTest, AnEditReadsOnceAndReplacesTheFileOnlyWhenItsContentChanged) {
+  WriteRaw("[A]\r\nk=v\r\n");
+  // The save replaces the file by renaming a new one over it, which gives a new inode.
+  const auto inode = [this] {
+    struct stat info {};
+    return ::stat(QFile::encodeName(Path()).constData(), &info) == 0 ? info.st_ino : 0;
+  };
+  const auto before = inode();
+  EXPECT_TRUE(profile::edit(Path(), [](QByteArray& content) { return profile::writeStringIn(content, "A", "k", "v"); }));
+  EXPECT_EQ(inode(), before) << "an edit that changes nothing leaves the file alone";
+
+  EXPECT_TRUE(profile::edit(Path(), [](QByteArray& content) {
+    return profile::writeStringIn(content, "A", "k", "w") && profile::writeStringIn(content, "B", "n", "1");
+  }));
+  EXPECT_EQ(ReadRaw(), "[A]\r\nk=w\r\n[B]\r\nn=1\r\n");
+
+  // A refused change leaves the file as it was, even after a change it made first.
+  EXPECT_FALSE(profile::edit(Path(), [](QByteArray& content) {
+    return profile::writeStringIn(content, "A", "k", "x") && profile::writeStringIn(content, "A", "k", "a\nb");
+  }));
+  EXPECT_EQ(ReadRaw(), "[A]\r\nk=w\r\n[B]\r\nn=1\r\n");
+
+  // What cannot be read is edited as empty content and never written.
+  ASSERT_TRUE(QDir(m_dir.path()).mkdir("folder.ini"));
+  QByteArray seen("not called");
+  EXPECT_FALSE(profile::edit(Path("folder.ini"), [&](QByteArray& content) {
+    seen = content;
+    return profile::writeStringIn(content, "A", "k", "v");
+  }));
+  EXPECT_TRUE(seen.isEmpty());
+  EXPECT_TRUE(QFileInfo(Path("folder.ini")).isDir());
 }
 
 TEST_F(ProfileTest, IntegerValues) {
