@@ -1,6 +1,6 @@
 // The frame converter on any MJPEG or YUYV bytes, at the camera's three sizes and odd
 // ones: a frame either comes out whole (every byte of its rows readable) or is dropped.
-// One converter serves every input, as one serves every frame of a stream.
+// Each format and size has its converter, kept from input to input.
 #include <cstdint>
 #include <string>
 
@@ -20,7 +20,6 @@
 #include "platform/graph/frame_converter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static platform::FrameConverter converter;
   fuzz::Input input(data, size);
   const std::uint8_t choice = input.Byte();
   const platform::WireFormat format = (choice & 1) ? platform::WireFormat::MJPG : platform::WireFormat::YUY2;
@@ -47,6 +46,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bytes.resize(static_cast<std::size_t>(width) * height * 2, '\x80');
   }
 
+  // One converter for each format and size, as one serves every frame of a stream:
+  // inputs of changing sizes would otherwise make every input pay for new buffers and
+  // conversion contexts, which a camera does only when its format changes.
+  static platform::FrameConverter converters[2][4];
+  platform::FrameConverter& converter = converters[choice & 1][pick < 3 ? pick : 3];
   platform::ConvertedFrame out;
   if (!converter.Convert(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), format, width, height,
                          out)) {
