@@ -51,6 +51,15 @@ QString StripQuotes(const QString& value) {
   return value;
 }
 
+// The text stored for a value: a value the reader would change (blanks around it, or a
+// pair of quotes around it that the reader takes off) goes in one more pair of quotes,
+// so that it reads back as written. Without them, a value read and written back lost
+// a pair of quotes or its outer blanks at every write.
+QString Stored(const QString& value) {
+  if (TrimBlanks(value) != value || StripQuotes(value) != value) return u'"' + value + u'"';
+  return value;
+}
+
 bool HasLineBreakOrNul(const QString& s) {
   return s.contains(u'\n') || s.contains(u'\r') || s.contains(QChar(0));
 }
@@ -209,7 +218,7 @@ IniDocument::SetResult IniDocument::Set(const QString& section, const QString& k
   if (HasLineBreakOrNul(s) || HasLineBreakOrNul(k) || HasLineBreakOrNul(value)) return SetResult::Invalid;
   if (!QStringView(s).isValidUtf16() || !QStringView(k).isValidUtf16() || !QStringView(value).isValidUtf16())
     return SetResult::Invalid;
-  const QString v = CutValue(value);
+  const QString v = Stored(CutValue(value));
 
   const auto range = FindSection(s);
   if (!range) {

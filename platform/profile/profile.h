@@ -8,7 +8,9 @@
 // CR alone (new lines take the file's first ending). A write replaces
 // the value in place and keeps every other line (comments included), appends a new
 // key at the end of its section and a new section at the end of the file, creating
-// the file on first write. Values are cut to 259 characters. A file that starts with
+// the file on first write. Values are cut to 259 characters; a value with blanks or a
+// pair of quotes around it is written in quotes, so that every value written reads
+// back as it was (the Windows writer wrote it bare). A file that starts with
 // the UTF-16 LE byte-order mark is read and written as UTF-16 LE; a UTF-8 byte-order
 // mark is kept; a new file is written as UTF-8. Writes replace the file atomically.
 #pragma once

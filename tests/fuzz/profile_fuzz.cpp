@@ -1,8 +1,8 @@
 // The INI reader and writer on any bytes: plain, or after a UTF-8 or UTF-16 LE mark.
-// Reads never fail; a value written reads back as written, a write leaves the other
-// keys as they read before, and a refused write leaves the content as it was. The
-// content is kept in memory: the file functions are these plus one read and one
-// atomic replace, which the unit tests cover.
+// Reads never fail; a value written reads back as written (blanks and quotes around it
+// included), a write leaves the other keys as they read before, and a refused write
+// leaves the content as it was. The content is kept in memory: the file functions are
+// these plus one read and one atomic replace, which the unit tests cover.
 #include <QByteArray>
 #include <QString>
 
@@ -14,13 +14,17 @@
 
 namespace {
 
-// A name or value made of letters and digits from the input, so that no rule of the
-// format (blanks, quotes, brackets, "=") changes it between write and read.
-QString Plain(fuzz::Input& input, int maxLength) {
-  static const char kChars[] = "abcXYZ019";
+// A name made of letters and digits from the input, so that no rule of the format
+// (blanks, quotes, brackets, "=") changes it; a value may also hold blanks and quotes,
+// which the writer must store so that they read back.
+QString Text(fuzz::Input& input, int maxLength, bool value) {
+  static const char kNameChars[] = "abcXYZ019";
+  static const char kValueChars[] = "abcXYZ019 \t\"'=;[]";
+  const char* chars = value ? kValueChars : kNameChars;
+  const std::size_t count = value ? sizeof kValueChars - 1 : sizeof kNameChars - 1;
   QString out;
   const int length = input.Byte() % (maxLength + 1);
-  for (int i = 0; i < length; ++i) out += QLatin1Char(kChars[input.Byte() % (sizeof kChars - 1)]);
+  for (int i = 0; i < length; ++i) out += QLatin1Char(chars[input.Byte() % count]);
   return out;
 }
 
@@ -29,10 +33,10 @@ QString Plain(fuzz::Input& input, int maxLength) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input input(data, size);
   const std::uint8_t mark = input.Byte() % 3;
-  const QString section = Plain(input, 8);
-  QString key = Plain(input, 8);
+  const QString section = Text(input, 8, false);
+  QString key = Text(input, 8, false);
   if (key.isEmpty()) key = QStringLiteral("k");
-  const QString value = Plain(input, 300);
+  const QString value = Text(input, 300, true);
   QByteArray content = mark == 1 ? QByteArray("\xEF\xBB\xBF") : mark == 2 ? QByteArray("\xFF\xFE") : QByteArray();
   const std::string_view rest = input.RestView();
   content.append(rest.data(), static_cast<qsizetype>(rest.size()));

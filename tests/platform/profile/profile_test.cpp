@@ -141,6 +141,22 @@ TEST_F(ProfileTest, WriteKeepsEveryOtherLineByteForByte) {
   EXPECT_EQ(ReadRaw(), now);
 }
 
+TEST_F(ProfileTest, ValuesWithBlanksOrQuotesAroundThemReadBackAsWritten) {
+  WriteRaw("[S]\r\nquoted=\"\"Snap\"\"\r\n");
+  // What the reader gives, written back, reads the same and leaves the line as it was.
+  const QString read = Get("S", "quoted");
+  EXPECT_EQ(read, "\"Snap\"");
+  ASSERT_TRUE(profile::writeString(Path(), "S", "quoted", read));
+  EXPECT_EQ(ReadRaw(), "[S]\r\nquoted=\"\"Snap\"\"\r\n");
+
+  for (const QString& value : {QStringLiteral(" lead"), QStringLiteral("trail\t"), QStringLiteral("'x'"),
+                               QStringLiteral("\"a\" b \"c\""), QStringLiteral("\""), QStringLiteral("plain")}) {
+    ASSERT_TRUE(profile::writeString(Path(), "S", "v", value));
+    EXPECT_EQ(Get("S", "v"), value);
+  }
+  EXPECT_TRUE(ReadRaw().endsWith("v=plain\r\n")) << "a value the reader keeps as it is goes in bare";
+}
+
 TEST_F(ProfileTest, ValuesAreCutTo259Characters) {
   const QString longValue(300, u'a');
   WriteRaw("[S]\r\nK=" + longValue.toUtf8() + "\r\n");
