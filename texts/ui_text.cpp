@@ -3,18 +3,10 @@
 #include "platform/profile/profile.h"
 #include "texts/shipped_languages.h"
 
-QString UiTextIn(QByteArray& content, const QString& section, const QString& key, const QString& defaultText) {
-  const QString value = profile::getStringIn(content, section, key, defaultText);
-  // A text that cannot be stored on one line leaves the content as it was; the text
-  // itself is still right.
-  const bool stored = profile::writeStringIn(content, section, key, value);
-  (void)stored;
-  return value;
-}
-
 QString UiTextIn(QByteArray& content, Txt text) {
   const UiTextKey& k = TextKeyOf(text);
-  return UiTextIn(content, QString::fromLatin1(k.section), QString::fromLatin1(k.key), DefaultTextOf(text));
+  return profile::getStringKeptIn(content, QString::fromLatin1(k.section), QString::fromLatin1(k.key),
+                                  DefaultTextOf(text));
 }
 
 QString UiText(const QString& lngPath, const QString& section, const QString& key, const QString& defaultText) {
@@ -25,7 +17,7 @@ QString UiText(const QString& lngPath, const QString& section, const QString& ke
   // unreadable file gives the default.
   QString value;
   const bool written = profile::edit(lngPath, [&](QByteArray& content) {
-    value = UiTextIn(content, section, key, defaultText);
+    value = profile::getStringKeptIn(content, section, key, defaultText);
     return true;
   });
   (void)written;

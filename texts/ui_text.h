@@ -229,5 +229,4 @@ inline QString DefaultTextOf(Txt t) {
 QString UiText(const QString& lngPath, const QString& section, const QString& key, const QString& defaultText);
 QString UiText(const QString& lngPath, Txt text);
 // The same on a language file's content in memory, which gains the text it lacked.
-QString UiTextIn(QByteArray& content, const QString& section, const QString& key, const QString& defaultText);
 QString UiTextIn(QByteArray& content, Txt text);

@@ -51,16 +51,29 @@ int ParseLeadingInt(const QString& text) {
   return static_cast<int>(value);
 }
 
+// The value, or the default as the Windows reader gives it: less its trailing blanks,
+// so a caller's padded default reads as it would be stored.
+QString ValueOr(const IniDocument& doc, const QString& section, const QString& key, const QString& defaultValue) {
+  if (std::optional<QString> value = doc.Value(section, key)) return *value;
+  qsizetype end = defaultValue.size();
+  while (end > 0 && (defaultValue[end - 1] == u' ' || defaultValue[end - 1] == u'\t')) --end;
+  return defaultValue.left(end);
+}
+
 }  // namespace
 
 QString getStringIn(const QByteArray& content, const QString& section, const QString& key,
                     const QString& defaultValue) {
-  if (std::optional<QString> value = IniDocument::Parse(content).Value(section, key)) return *value;
-  // The Windows reader drops the trailing blanks of a default, so a caller's padded
-  // default reads as it would be stored.
-  qsizetype end = defaultValue.size();
-  while (end > 0 && (defaultValue[end - 1] == u' ' || defaultValue[end - 1] == u'\t')) --end;
-  return defaultValue.left(end);
+  return ValueOr(IniDocument::Parse(content), section, key, defaultValue);
+}
+
+QString getStringKeptIn(QByteArray& content, const QString& section, const QString& key,
+                        const QString& defaultValue) {
+  IniDocument doc = IniDocument::Parse(content);
+  const QString value = ValueOr(doc, section, key, defaultValue);
+  // A value that cannot be stored on one line leaves the content as it was.
+  if (doc.Set(section, key, value) == IniDocument::SetResult::Changed) content = doc.Serialize();
+  return value;
 }
 
 int getIntIn(const QByteArray& content, const QString& section, const QString& key, int defaultValue) {

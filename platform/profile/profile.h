@@ -38,6 +38,10 @@ QString getStringIn(const QByteArray& content, const QString& section, const QSt
                     const QString& defaultValue);
 int getIntIn(const QByteArray& content, const QString& section, const QString& key, int defaultValue);
 bool writeStringIn(QByteArray& content, const QString& section, const QString& key, const QString& value);
+// getStringIn, with the value read written back in place in the same pass: content
+// that lacked the key gains it.
+QString getStringKeptIn(QByteArray& content, const QString& section, const QString& key,
+                        const QString& defaultValue);
 
 // Reads the file once, lets `change` edit its content, and replaces the file when the
 // content changed. A missing file reads as empty and is created. A file that exists but

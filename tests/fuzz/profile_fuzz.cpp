@@ -58,5 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const QByteArray written = content;
   FUZZ_CHECK(profile::writeStringIn(content, section, key, value));
   FUZZ_CHECK(content == written);
+  // A read that writes its value back finds it there and changes nothing either.
+  FUZZ_CHECK(profile::getStringKeptIn(content, section, key, QStringLiteral("none")) ==
+             value.left(profile::kMaxValueLength));
+  FUZZ_CHECK(content == written);
   return 0;
 }
