@@ -12,7 +12,9 @@ namespace platform {
 DecodePool::DecodePool(int threads, Deliver deliver, Damaged damaged)
     : m_deliver(std::move(deliver)), m_damaged(std::move(damaged)) {
   const int count = std::max(threads, 1);
-  m_jobs.resize(static_cast<std::size_t>(count));
+  // A vector of jobs cannot grow once threads refer to them; it is sized here, before
+  // any thread starts.
+  m_jobs = std::vector<Job>(static_cast<std::size_t>(count + 1));
   m_threads.reserve(static_cast<std::size_t>(count));
   // The threads read m_threads (OnPoolThread) only after this lock is released.
   std::lock_guard lock(m_mutex);
@@ -86,7 +88,8 @@ void DecodePool::Discard() {
   const std::uint64_t current = ++m_epoch;
   m_nextOut = m_nextSequence;
   for (Job& job : m_jobs) {
-    if (job.state == State::Queued) job.state = State::Free;
+    // Frames that wait, to be converted or handed out, are in no thread's hands.
+    if (job.state == State::Queued || job.state == State::Converted) job.state = State::Free;
   }
   m_changed.notify_all();
   // Frames submitted meanwhile (the filter may run again while a delivery stops it) are
@@ -107,35 +110,50 @@ int DecodePool::JobsInHandBefore(std::uint64_t epoch) const {
                                         [&](const Job& j) { return j.state != State::Free && j.epoch < epoch; }));
 }
 
+DecodePool::Job* DecodePool::InTurn() {
+  for (Job& job : m_jobs) {
+    if (job.state == State::Converted && job.sequence == m_nextOut) return &job;
+  }
+  return nullptr;
+}
+
 void DecodePool::Run() {
   pthread_setname_np(pthread_self(), "vistrel-decode");
-  FrameConverter converter;  // its buffers live as long as the thread
   std::unique_lock lock(m_mutex);
   for (;;) {
-    m_changed.wait(lock, [&] { return m_stop || OldestQueued(); });
+    m_changed.wait(lock, [&] { return m_stop || InTurn() || OldestQueued(); });
     if (m_stop) return;
-    // The oldest first: a frame waiting for its turn never waits for one nobody converts.
-    Job& job = *OldestQueued();
-    job.state = State::Converting;
-    lock.unlock();
-    ConvertedFrame out;
-    const bool converted = converter.Convert(job.bytes.data(), job.size, job.format, job.width, job.height, out);
-    lock.lock();
-    m_changed.wait(lock, [&] { return job.epoch != m_epoch || job.sequence == m_nextOut; });
-    if (job.epoch == m_epoch) {
-      job.state = State::Delivering;
-      lock.unlock();
-      if (converted) {
-        m_deliver(out, job.timestamp100ns);
-      } else {
-        m_damaged(converter.LastError());
-      }
-      lock.lock();
-      if (job.epoch == m_epoch) ++m_nextOut;
+    // A frame in its turn goes out first: it is the oldest the camera sent.
+    if (Job* job = InTurn()) {
+      HandOut(*job, lock);
+    } else {
+      // The oldest first: a frame waiting for its turn never waits for one nobody converts.
+      Convert(*OldestQueued(), lock);
     }
-    job.state = State::Free;
     m_changed.notify_all();
   }
+}
+
+void DecodePool::Convert(Job& job, std::unique_lock<std::mutex>& lock) {
+  job.state = State::Converting;
+  lock.unlock();
+  const bool converted = job.converter.Convert(job.bytes.data(), job.size, job.format, job.width, job.height, job.out);
+  lock.lock();
+  job.converted = converted;
+  job.state = job.epoch == m_epoch ? State::Converted : State::Free;
+}
+
+void DecodePool::HandOut(Job& job, std::unique_lock<std::mutex>& lock) {
+  job.state = State::Delivering;
+  lock.unlock();
+  if (job.converted) {
+    m_deliver(job.out, job.timestamp100ns);
+  } else {
+    m_damaged(job.converter.LastError());
+  }
+  lock.lock();
+  if (job.epoch == m_epoch) ++m_nextOut;
+  job.state = State::Free;
 }
 
 }  // namespace platform

@@ -2,13 +2,16 @@
 // they came in, for cameras whose frames take one core longer to decode than the
 // camera takes to send them.
 //
-// Submit copies a frame into one of `threads` job buffers (kept and reused from frame
-// to frame) and returns at once; when every buffer is in hand, the frame is refused and
-// the caller drops it, so no more than `threads` frames are ever held. Each thread
-// converts with its own FrameConverter. A converted frame waits until every frame
-// submitted before it has been handed out, then goes to the deliver function on its
-// thread, which is why deliveries never overlap and come in submission order. A frame
-// that does not convert goes to the damaged function instead, in its turn as well.
+// Submit copies a frame into one of the job buffers (kept and reused from frame to
+// frame) and returns at once; when every buffer is in hand, the frame is refused and
+// the caller drops it. There is one buffer more than there are threads, so at most one
+// frame waits for a thread, and a thread that finished a frame out of turn goes on
+// with the waiting one instead of idling until the frames before its own are out.
+// Each job converts into its own FrameConverter, whose picture stays valid until the
+// job is handed out. A converted frame is handed out once every frame submitted before
+// it has been: the deliver function runs on whichever pool thread finds it in turn, so
+// deliveries never overlap and come in submission order. A frame that does not convert
+// goes to the damaged function instead, in its turn as well.
 //
 // Discard forgets every frame not yet handed out and returns once no delivery runs any
 // more, except the calling thread's own: called from inside a delivery, it makes that
@@ -35,7 +38,8 @@ class DecodePool {
   using Deliver = std::function<void(const ConvertedFrame& frame, std::int64_t timestamp100ns)>;
   using Damaged = std::function<void(std::string_view why)>;
 
-  // Starts up to `threads` threads (fewer when the system refuses more; see Threads()).
+  // Starts up to `threads` threads (fewer when the system refuses more; see Threads()),
+  // with one job buffer more than that.
   DecodePool(int threads, Deliver deliver, Damaged damaged);
   ~DecodePool();
   DecodePool(const DecodePool&) = delete;
@@ -50,9 +54,12 @@ class DecodePool {
   bool OnPoolThread() const;
 
  private:
-  enum class State { Free, Filling, Queued, Converting, Delivering };
+  enum class State { Free, Filling, Queued, Converting, Converted, Delivering };
   struct Job {
     State state = State::Free;
+    FrameConverter converter;  // its picture is this job's until the job is handed out
+    ConvertedFrame out;
+    bool converted = false;
     std::vector<std::uint8_t> bytes;  // capacity kept across frames
     std::size_t size = 0;
     WireFormat format = WireFormat::MJPG;
@@ -65,6 +72,9 @@ class DecodePool {
 
   void Run();
   Job* OldestQueued();  // with m_mutex held
+  Job* InTurn();        // the converted job whose turn it is, with m_mutex held
+  void Convert(Job& job, std::unique_lock<std::mutex>& lock);
+  void HandOut(Job& job, std::unique_lock<std::mutex>& lock);
   int JobsInHandBefore(std::uint64_t epoch) const;  // with m_mutex held
 
   const Deliver m_deliver;

@@ -6,8 +6,8 @@
 // too large for one core to decode at the camera's rate: those go to a small pool of
 // decoding threads (see DecodePool) and reach the callback from those threads, one at
 // a time and in the order the camera captured them. A frame that arrives while the
-// pool already holds as many frames as it has threads is skipped; a damaged frame is
-// dropped. Neither is passed on; both are counted.
+// pool already holds one frame more than it has threads is skipped; a damaged frame
+// is dropped. Neither is passed on; both are counted.
 #pragma once
 
 #include <atomic>

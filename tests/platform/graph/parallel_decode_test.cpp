@@ -1,6 +1,7 @@
 // The frame grabber decoding large MJPEG frames on its own threads: frames reach the
 // callback one at a time in the order they were captured, with their capture time; no
-// more frames are held than there are threads; Stop and a cleared callback end the calls.
+// more frames are held than one more than there are threads; Stop and a cleared
+// callback end the calls.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -161,23 +162,43 @@ TEST(ParallelDecoding, FramesReachTheCallbackInCaptureOrderWithTheirCaptureTime)
   EXPECT_EQ(pool.grabber->DamagedFrames(), static_cast<std::uint64_t>(kFrames / 8));
 }
 
-TEST(ParallelDecoding, NoMoreFramesAreHeldThanThereAreThreads) {
+TEST(ParallelDecoding, NoMoreFramesAreHeldThanOneMoreThanThereAreThreads) {
   const auto jpeg = SmallJpeg();
   PoolGrabber pool(3);
   pool.recorder.Hold(true);
-  for (int n = 0; n < 3; ++n) pool.Feed(jpeg, n);
+  for (int n = 0; n < 4; ++n) pool.Feed(jpeg, n);
   ASSERT_TRUE(testsupport::WaitFor([&] { return pool.recorder.Inside(); }));
-  // Frame 0 is in the callback, 1 and 2 are decoded and wait: every buffer is taken.
-  for (int n = 3; n < 8; ++n) pool.Feed(jpeg, n);
+  // Frame 0 is in the callback, 1 to 3 are decoded or being decoded: every buffer is taken.
+  for (int n = 4; n < 9; ++n) pool.Feed(jpeg, n);
   EXPECT_EQ(pool.grabber->SkippedFrames(), 5u);
+  pool.recorder.Hold(false);
+  ASSERT_TRUE(testsupport::WaitFor([&] { return pool.recorder.Count() == 4; }));
+  EXPECT_EQ(pool.recorder.Frames(), Range(0, 4));
+
+  // Room again: frames flow.
+  pool.Feed(jpeg, 9);
+  ASSERT_TRUE(testsupport::WaitFor([&] { return pool.recorder.Count() == 5; }));
+  EXPECT_EQ(pool.recorder.Frames().back(), 9);
+}
+
+// A thread whose frame is done before the frames ahead of it goes on with the next
+// one; the order out stays the order in.
+TEST(ParallelDecoding, AThreadAheadOfItsTurnDecodesTheNextFrame) {
+  const auto jpeg = SmallJpeg();
+  PoolGrabber pool(2);
+  pool.recorder.Hold(true);
+  pool.Feed(jpeg, 0);
+  ASSERT_TRUE(testsupport::WaitFor([&] { return pool.recorder.Inside(); }));
+  // Frame 0 holds one thread in the callback. The other decodes 1, then 2, which
+  // waited in the third buffer: both are done while 0 is still out.
+  pool.Feed(jpeg, 1);
+  pool.Feed(jpeg, 2);
+  EXPECT_EQ(pool.grabber->SkippedFrames(), 0u);
+  pool.Feed(jpeg, 3);
+  EXPECT_EQ(pool.grabber->SkippedFrames(), 1u);
   pool.recorder.Hold(false);
   ASSERT_TRUE(testsupport::WaitFor([&] { return pool.recorder.Count() == 3; }));
   EXPECT_EQ(pool.recorder.Frames(), Range(0, 3));
-
-  // Room again: frames flow.
-  pool.Feed(jpeg, 8);
-  ASSERT_TRUE(testsupport::WaitFor([&] { return pool.recorder.Count() == 4; }));
-  EXPECT_EQ(pool.recorder.Frames().back(), 8);
 }
 
 TEST(ParallelDecoding, StopWaitsForTheCallInProgressAndDropsTheFramesHeld) {
