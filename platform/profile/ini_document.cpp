@@ -84,6 +84,8 @@ IniDocument IniDocument::Parse(const QByteArray& bytes) {
     pos = kUtf8Bom.size();
   }
 
+  // One line per LF is room for most files' lines at once.
+  doc.m_lines.reserve(static_cast<std::size_t>(bytes.count('\n')) + 1);
   auto isUnit = [&](qsizetype at, char c) {
     return bytes[at] == c && (unit == 1 || bytes[at + 1] == '\0');
   };
