@@ -85,16 +85,9 @@ int getIntIn(const QByteArray& content, const QString& section, const QString& k
 
 bool writeStringIn(QByteArray& content, const QString& section, const QString& key, const QString& value) {
   IniDocument doc = IniDocument::Parse(content);
-  switch (doc.Set(section, key, value)) {
-    case IniDocument::SetResult::Invalid:
-      return false;
-    case IniDocument::SetResult::Unchanged:
-      return true;
-    case IniDocument::SetResult::Changed:
-      break;
-  }
-  content = doc.Serialize();
-  return true;
+  const IniDocument::SetResult result = doc.Set(section, key, value);
+  if (result == IniDocument::SetResult::Changed) content = doc.Serialize();
+  return result != IniDocument::SetResult::Invalid;
 }
 
 QString getString(const QString& path, const QString& section, const QString& key, const QString& defaultValue) {

@@ -26,8 +26,7 @@ class Input {
     m_pos += n;
     return out;
   }
-  std::string Rest() { return Bytes(Left()); }
-  // The rest without a copy, for a target that keeps its own buffer.
+  // The rest, without a copy.
   std::string_view RestView() {
     const std::string_view rest(reinterpret_cast<const char*>(m_data + m_pos), Left());
     m_pos = m_size;
