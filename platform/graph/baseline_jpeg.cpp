@@ -154,10 +154,16 @@ BaselineJpeg::~BaselineJpeg() = default;
 
 const BaselineJpeg::TableSpec& BaselineJpeg::StandardTable(int index) { return kStandardTables[index & 3]; }
 
-bool BaselineJpeg::BuildTable(const std::uint8_t counts[16], const std::uint8_t* symbols, int symbolCount,
+bool BaselineJpeg::BuildTable(bool dc, const std::uint8_t counts[16], const std::uint8_t* symbols, int symbolCount,
                               HuffmanTable& table) {
-  table = HuffmanTable{};
+  table.defined = false;
+  table.fast.fill(0);
+  table.fastAc.fill(0);
+  table.maxCode.fill(0);
+  table.valueOffset.fill(0);
   if (symbolCount < 0 || symbolCount > 256) return false;
+  // A DC symbol is a bit count; the general decoder refuses a table with one above 15.
+  if (dc && std::any_of(symbols, symbols + symbolCount, [](std::uint8_t s) { return s > 15; })) return false;
   int total = 0;
   for (int i = 0; i < 16; ++i) total += counts[i];
   if (total != symbolCount) return false;
@@ -309,7 +315,14 @@ Result BaselineJpeg::ReadHuffmanTables(const std::uint8_t* p, std::size_t length
     for (int i = 1; i <= 16; ++i) count += p[i];
     if (static_cast<std::size_t>(count) > length - 17) return Result::Irregular;
     HuffmanTable& table = (tableClass == 0 ? m_dcTables : m_acTables)[static_cast<std::size_t>(index)];
-    if (!BuildTable(p + 1, p + 17, count, table)) return Result::Irregular;
+    const std::size_t bytes = 17 + static_cast<std::size_t>(count);
+    if (table.source.size() == bytes && std::equal(p, p + bytes, table.source.begin())) {
+      table.defined = true;
+    } else {
+      table.source.clear();
+      if (!BuildTable(tableClass == 0, p + 1, p + 17, count, table)) return Result::Irregular;
+      table.source.assign(p, p + bytes);
+    }
     p += 17 + count;
     length -= 17 + static_cast<std::size_t>(count);
   }
@@ -342,7 +355,7 @@ const BaselineJpeg::HuffmanTable* BaselineJpeg::TableFor(bool dc, int index) {
   if (!m_standardBuilt) {
     for (int i = 0; i < 4; ++i) {
       const TableSpec& spec = kStandardTables[i];
-      if (!BuildTable(spec.counts.data(), spec.symbols, spec.symbolCount,
+      if (!BuildTable(i % 2 == 0, spec.counts.data(), spec.symbols, spec.symbolCount,
                       m_standardTables[static_cast<std::size_t>(i)])) {
         return nullptr;
       }

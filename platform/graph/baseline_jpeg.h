@@ -59,11 +59,15 @@ class BaselineJpeg {
   };
   static const TableSpec& StandardTable(int index);
 
+ private:
   // Bits looked up at once; longer codes take a slower path.
   static constexpr int kLookahead = 11;
 
   struct HuffmanTable {
-    bool defined = false;
+    bool defined = false;  // by this frame
+    // What it was built from (class, counts, symbols): a camera sends the same tables
+    // with every frame, and they are built again only when they change.
+    std::vector<std::uint8_t> source;
     // By the next kLookahead bits: code length << 8 | symbol; 0 for longer codes.
     std::array<std::uint16_t, 1 << kLookahead> fast{};
     // AC only, by the next kLookahead bits when a code and its value bits both fit:
@@ -73,12 +77,11 @@ class BaselineJpeg {
     std::array<std::int32_t, 17> valueOffset{};
     std::array<std::uint8_t, 256> symbols{};
   };
-  // Builds a table from its code counts and symbols; false for a table that is not a
-  // valid prefix code.
-  [[nodiscard]] static bool BuildTable(const std::uint8_t counts[16], const std::uint8_t* symbols, int symbolCount,
+  // Builds a DC or AC table from its code counts and symbols; false for a table that
+  // is not a valid prefix code or has a DC symbol above 15.
+  [[nodiscard]] static bool BuildTable(bool dc, const std::uint8_t counts[16], const std::uint8_t* symbols, int symbolCount,
                                        HuffmanTable& table);
 
- private:
   struct Component {
     int id = 0;
     int h = 1;
