@@ -176,6 +176,9 @@ bool BaselineJpeg::BuildTable(bool dc, const std::uint8_t counts[16], const std:
   int k = 0;
   for (int length = 1; length <= 16; ++length) {
     const int count = counts[length - 1];
+    // Checked before any entry is written: an over-full length would run past the
+    // look-up tables.
+    if (code + count >= (1 << length)) return false;
     table.valueOffset[length] = k - code;
     for (int i = 0; i < count; ++i, ++code, ++k) {
       if (length > kLookahead) continue;
@@ -186,7 +189,6 @@ bool BaselineJpeg::BuildTable(bool dc, const std::uint8_t counts[16], const std:
       }
     }
     table.maxCode[length] = count > 0 ? code - 1 : -1;
-    if (code >= (1 << length)) return false;
     code <<= 1;
   }
   table.maxCode[17] = INT_MAX;
@@ -243,7 +245,13 @@ Result BaselineJpeg::ReadHeaders(const std::uint8_t* data, std::size_t size, int
     } else if (code == 0xEE) {
       // An Adobe marker may say the three components are RGB, not YCbCr.
       if (segmentLength >= 5 && std::memcmp(segment, "Adobe", 5) == 0) return Result::Unsupported;
-    } else if ((code >= 0xE0 && code <= 0xEF) || code == 0xFE) {
+    } else if (code == 0xE0) {
+      // The general decoder warns about a JFIF marker of a major version other than 1
+      // or 2, and then refuses the frame.
+      if (segmentLength >= 14 && std::memcmp(segment, "JFIF", 5) == 0 && segment[5] != 1 && segment[5] != 2) {
+        return Result::Irregular;
+      }
+    } else if ((code >= 0xE1 && code <= 0xEF) || code == 0xFE) {
       // application data and comments
     } else if (code == 0xDA) {
       result = ReadScanHeader(segment, segmentLength);
@@ -575,8 +583,12 @@ Result BaselineJpeg::Decode(std::uint8_t* bgr) {
     ConvertRows(mcuY, bgr);
   }
   if (segmentIndex + 1 != m_segments.size()) return Result::Irregular;
-  const std::size_t unusedBytes = ((segment->end - segment->begin) * 8 - reader.BitsUsed()) / 8;
-  return unusedBytes <= m_toleratedStrayBytes ? Result::Decoded : Result::Irregular;
+  // Bytes after the last one with picture data, counted as they were sent: a data
+  // byte 0xFF was two (0xFF 0x00), and the general decoder counts it so.
+  const std::uint8_t* unused = m_scan.data() + segment->begin + (reader.BitsUsed() + 7) / 8;
+  const std::uint8_t* end = m_scan.data() + segment->end;
+  const auto sent = static_cast<std::size_t>(end - unused) + static_cast<std::size_t>(std::count(unused, end, 0xFF));
+  return sent <= m_toleratedStrayBytes ? Result::Decoded : Result::Irregular;
 }
 
 }  // namespace platform

@@ -7,6 +7,8 @@
 #include <immintrin.h>
 #endif
 
+#include "platform/graph/cpu_target.h"
+
 namespace platform {
 namespace {
 
@@ -70,8 +72,7 @@ inline Vec Broadcast32(int value) { return _mm_set1_epi32(value); }
 
 // The same code for two blocks at once, one in each 128-bit half, compiled for AVX2
 // and used only when the processor has it.
-#pragma GCC push_options
-#pragma GCC target("avx2")
+VISTREL_TARGET_BEGIN("avx2")
 namespace idct_avx2 {
 namespace {
 
@@ -113,7 +114,7 @@ void InverseDctPairAvx2(const std::int16_t* first, std::uint8_t* firstOut, std::
 
 }  // namespace
 }  // namespace idct_avx2
-#pragma GCC pop_options
+VISTREL_TARGET_END
 
 void InverseDct8x8(const std::int16_t* coefficients, std::uint8_t* out, std::ptrdiff_t stride) {
   using namespace idct_sse2;

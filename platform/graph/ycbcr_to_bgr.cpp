@@ -7,6 +7,8 @@
 #include <immintrin.h>
 #endif
 
+#include "platform/graph/cpu_target.h"
+
 namespace platform {
 namespace {
 
@@ -61,8 +63,7 @@ constexpr std::array<std::array<std::array<std::uint8_t, 16>, 3>, 3> MakeInterle
 }
 constexpr auto kInterleave = MakeInterleave();
 
-#pragma GCC push_options
-#pragma GCC target("ssse3")
+VISTREL_TARGET_BEGIN("ssse3")
 
 __m128i Mask(int part, int channel) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(kInterleave[part][channel].data()));
@@ -127,7 +128,7 @@ void RowSsse3(const std::uint8_t* luma, const std::uint8_t* cb, const std::uint8
   RowFrom(x, luma, cb, cr, width, halfChroma, out);
 }
 
-#pragma GCC pop_options
+VISTREL_TARGET_END
 
 #endif
 

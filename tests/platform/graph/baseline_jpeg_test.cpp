@@ -194,6 +194,14 @@ TEST(BaselineJpeg, ShortOrIrregularDataIsRefused) {
   ASSERT_EQ(few.scan, Result::Decoded);
   EXPECT_EQ(few.bgr, clean.bgr);
   EXPECT_EQ(Decode(decoder, withStray(kStray + 1)).scan, Result::Irregular);
+  // Counted as sent: a stuffed 0xFF is two bytes.
+  auto withStuffedStray = [&](std::size_t pairs) {
+    auto frame = jpeg;
+    for (std::size_t i = 0; i < pairs; ++i) frame.insert(frame.end() - 2, {0xFF, 0x00});
+    return frame;
+  };
+  EXPECT_EQ(Decode(decoder, withStuffedStray(kStray / 2)).scan, Result::Decoded);
+  EXPECT_EQ(Decode(decoder, withStuffedStray(kStray / 2 + 1)).scan, Result::Irregular);
   // Headers that do not hold together.
   auto edited = [&](std::size_t at, std::uint8_t value) {
     auto frame = jpeg;
@@ -206,6 +214,16 @@ TEST(BaselineJpeg, ShortOrIrregularDataIsRefused) {
   EXPECT_EQ(Decode(decoder, edited(sos + 8, 0x22)).headers, Result::Irregular);   // Huffman table 2: never defined
   EXPECT_EQ(Decode(decoder, edited(sos + 12, 0x30)).headers, Result::Irregular);  // spectral end 48
   EXPECT_EQ(Decode(decoder, edited(2, 0x00)).headers, Result::Irregular);         // no marker after the start
+  // A Huffman table with more codes of a length than there are: two one-bit codes
+  // (one of them all ones) in the luminance DC table, the symbol count unchanged.
+  std::size_t dht = 2;
+  while (!(jpeg[dht] == 0xFF && jpeg[dht + 1] == 0xC4)) dht += 2 + (static_cast<std::size_t>(jpeg[dht + 2]) << 8 | jpeg[dht + 3]);
+  ASSERT_EQ(jpeg[dht + 4], 0x00);  // class DC, table 0
+  auto overfull = jpeg;
+  ASSERT_GE(overfull[dht + 7], 2);
+  overfull[dht + 5] += 2;  // one-bit codes
+  overfull[dht + 7] -= 2;  // three-bit codes
+  EXPECT_EQ(Decode(decoder, overfull).headers, Result::Irregular);
   const auto noEnd = std::vector<std::uint8_t>(jpeg.begin(), jpeg.end() - 2);
   EXPECT_EQ(Decode(decoder, noEnd).headers, Result::Irregular);
 
