@@ -8,7 +8,6 @@ extern "C" {
 #include <libavutil/common.h>
 }
 
-
 namespace platform {
 namespace {
 
@@ -20,7 +19,7 @@ constexpr int kMaxDimension = 16384;
 // coefficients, each at most 31 bits) the bit reader can run this far past the end
 // of damaged data before the end is noticed, plus its own 8-byte look-ahead.
 constexpr std::size_t kScanPadding = 2048;
-// Plane rows are padded past their width, for libswscale's vector reads.
+// Plane strides are a multiple of this.
 constexpr int kPlaneAlign = 64;
 // A block's coefficients and the spare slots past them (see kZigzag).
 constexpr int kCoefficientSlots = 80;
@@ -96,8 +95,8 @@ class BaselineJpeg::BitReader {
  public:
   explicit BitReader(const std::uint8_t* begin) : m_begin(begin), m_next(begin) {}
 
-  // Afterwards at least 56 bits are ready.
   int Available() const { return m_count; }
+  // Afterwards at least 56 bits are ready.
   void Refill() {
     m_bits |= BigEndian64(m_next) >> m_count;
     m_next += (63 - m_count) >> 3;
@@ -114,7 +113,9 @@ class BaselineJpeg::BitReader {
     Consume(s);
     return Extend(bits, s);
   }
-  std::size_t BitsUsed() const { return static_cast<std::size_t>(m_next - m_begin) * 8 - static_cast<unsigned>(m_count); }
+  std::size_t BitsUsed() const {
+    return static_cast<std::size_t>(m_next - m_begin) * 8 - static_cast<unsigned>(m_count);
+  }
 
   // The next Huffman symbol; -1 when the bits are no code of the table.
   int Decode(const HuffmanTable& table) {
@@ -246,9 +247,9 @@ Result BaselineJpeg::ReadHeaders(const std::uint8_t* data, std::size_t size, int
       // An Adobe marker may say the three components are RGB, not YCbCr.
       if (segmentLength >= 5 && std::memcmp(segment, "Adobe", 5) == 0) return Result::Unsupported;
     } else if (code == 0xE0) {
-      // The general decoder warns about a JFIF marker of a major version other than 1
-      // or 2, and then refuses the frame.
-      if (segmentLength >= 14 && std::memcmp(segment, "JFIF", 5) == 0 && segment[5] != 1 && segment[5] != 2) {
+      // The general decoder warns about a JFIF marker of a major version other than 1,
+      // and then refuses the frame.
+      if (segmentLength >= 14 && std::memcmp(segment, "JFIF", 5) == 0 && segment[5] != 1) {
         return Result::Irregular;
       }
     } else if ((code >= 0xE1 && code <= 0xEF) || code == 0xFE) {
@@ -307,6 +308,7 @@ Result BaselineJpeg::ReadFrameHeader(const std::uint8_t* p, std::size_t length) 
                             m_components[2].v == 1;
   const bool lumaKnown = (luma.h == 1 && luma.v == 1) || (luma.h == 2 && luma.v == 1) || (luma.h == 2 && luma.v == 2);
   if (!chromaSingle || !lumaKnown) return Result::Unsupported;
+  m_blocksPerMcu = luma.h * luma.v + 2;
   m_mcusX = (m_width + 8 * luma.h - 1) / (8 * luma.h);
   m_mcusY = (m_height + 8 * luma.v - 1) / (8 * luma.v);
   m_frameSeen = true;
@@ -547,7 +549,7 @@ Result BaselineJpeg::Decode(std::uint8_t* bgr) {
         for (Component& component : m_components) component.dcPrediction = 0;
         mcusLeft = m_restartInterval;
       }
-      std::memset(blocks, 0, sizeof blocks);
+      std::memset(blocks, 0, sizeof blocks[0] * static_cast<std::size_t>(m_blocksPerMcu));
       // Blocks with AC terms are transformed in pairs; a DC term alone is a fill.
       const std::int16_t* waiting = nullptr;
       std::uint8_t* waitingTop = nullptr;

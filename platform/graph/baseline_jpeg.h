@@ -79,8 +79,8 @@ class BaselineJpeg {
   };
   // Builds a DC or AC table from its code counts and symbols; false for a table that
   // is not a valid prefix code or has a DC symbol above 15.
-  [[nodiscard]] static bool BuildTable(bool dc, const std::uint8_t counts[16], const std::uint8_t* symbols, int symbolCount,
-                                       HuffmanTable& table);
+  [[nodiscard]] static bool BuildTable(bool dc, const std::uint8_t counts[16], const std::uint8_t* symbols,
+                                       int symbolCount, HuffmanTable& table);
 
   struct Component {
     int id = 0;
@@ -131,6 +131,7 @@ class BaselineJpeg {
   bool m_frameSeen = false;
   bool m_scanReady = false;  // ReadHeaders took the frame, Decode has not run
   int m_restartInterval = 0;
+  int m_blocksPerMcu = 0;
   int m_mcusX = 0;
   int m_mcusY = 0;
 

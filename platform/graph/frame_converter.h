@@ -1,7 +1,8 @@
 // Turns a camera frame in its wire format (YUYV or MJPEG) into 24-bit BGR rows of
 // exactly width × 3 bytes, stored bottom row first: YUYV through libswscale, MJPEG
-// through our baseline decoder, or TurboJPEG for what that one leaves. The decoder, the conversion contexts and the buffers live across
-// frames; they are made again only when the size or pixel format changes.
+// through our own baseline decoder, or TurboJPEG for what that one leaves. The
+// decoders, the conversion contexts and the buffers live across frames; they are
+// made again only when the size or pixel format changes.
 #pragma once
 
 #include <array>

@@ -23,7 +23,9 @@ namespace {
 
 constexpr unsigned kStray = JpegDecoder::kToleratedStrayBytes;
 
-const char* Name(Subsampling s) { return s == Subsampling::S444 ? "4:4:4" : s == Subsampling::S422 ? "4:2:2" : "4:2:0"; }
+const char* Name(Subsampling s) {
+  return s == Subsampling::S444 ? "4:4:4" : s == Subsampling::S422 ? "4:2:2" : "4:2:0";
+}
 
 struct Decoded {
   Result headers = Result::Irregular;
@@ -217,7 +219,9 @@ TEST(BaselineJpeg, ShortOrIrregularDataIsRefused) {
   // A Huffman table with more codes of a length than there are: two one-bit codes
   // (one of them all ones) in the luminance DC table, the symbol count unchanged.
   std::size_t dht = 2;
-  while (!(jpeg[dht] == 0xFF && jpeg[dht + 1] == 0xC4)) dht += 2 + (static_cast<std::size_t>(jpeg[dht + 2]) << 8 | jpeg[dht + 3]);
+  while (!(jpeg[dht] == 0xFF && jpeg[dht + 1] == 0xC4)) {
+    dht += 2 + (static_cast<std::size_t>(jpeg[dht + 2]) << 8 | jpeg[dht + 3]);
+  }
   ASSERT_EQ(jpeg[dht + 4], 0x00);  // class DC, table 0
   auto overfull = jpeg;
   ASSERT_GE(overfull[dht + 7], 2);
@@ -247,17 +251,7 @@ TEST(BaselineJpeg, ShortOrIrregularDataIsRefused) {
 // Other kinds of JPEG go to the general decoder untouched.
 TEST(BaselineJpeg, OtherKindsOfJpegAreLeftToTheGeneralDecoder) {
   BaselineJpeg decoder(kStray);
-  const auto scene = CameraScene(64, 48, 2);
-  std::vector<std::uint8_t> rgb(64 * 48 * 3);
-  for (int y = 0; y < 48; ++y) {
-    for (int x = 0; x < 64; ++x) {
-      const Bgr c = scene(x, y);
-      std::uint8_t* p = &rgb[static_cast<std::size_t>(y * 64 + x) * 3];
-      p[0] = static_cast<std::uint8_t>(c.r);
-      p[1] = static_cast<std::uint8_t>(c.g);
-      p[2] = static_cast<std::uint8_t>(c.b);
-    }
-  }
+  const std::vector<std::uint8_t> bgr = PackedBgr(64, 48, CameraScene(64, 48, 2));
   struct Kind {
     const char* name;
     int subsampling;
@@ -270,7 +264,8 @@ TEST(BaselineJpeg, OtherKindsOfJpegAreLeftToTheGeneralDecoder) {
     ASSERT_NE(handle, nullptr);
     unsigned char* data = nullptr;
     unsigned long size = 0;
-    const int status = tjCompress2(handle, rgb.data(), 64, 0, 48, TJPF_RGB, &data, &size, kind.subsampling, 85, kind.flags);
+    const int status =
+        tjCompress2(handle, bgr.data(), 64, 0, 48, TJPF_BGR, &data, &size, kind.subsampling, 85, kind.flags);
     std::vector<std::uint8_t> jpeg;
     if (status == 0) jpeg.assign(data, data + size);
     tjFree(data);

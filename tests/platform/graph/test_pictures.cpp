@@ -80,8 +80,7 @@ std::vector<std::uint8_t> MakeJpeg(int width, int height, const std::function<Bg
   return std::vector<std::uint8_t>(packet->data, packet->data + packet->size);
 }
 
-std::vector<std::uint8_t> MakeCameraJpeg(int width, int height, const std::function<Bgr(int, int)>& colour,
-                                         Subsampling subsampling, int quality) {
+std::vector<std::uint8_t> PackedBgr(int width, int height, const std::function<Bgr(int, int)>& colour) {
   std::vector<std::uint8_t> bgr(static_cast<std::size_t>(width) * height * 3);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
@@ -92,6 +91,12 @@ std::vector<std::uint8_t> MakeCameraJpeg(int width, int height, const std::funct
       p[2] = static_cast<std::uint8_t>(std::clamp(c.r, 0, 255));
     }
   }
+  return bgr;
+}
+
+std::vector<std::uint8_t> MakeCameraJpeg(int width, int height, const std::function<Bgr(int, int)>& colour,
+                                         Subsampling subsampling, int quality) {
+  const std::vector<std::uint8_t> bgr = PackedBgr(width, height, colour);
   tjhandle handle = tjInitCompress();
   if (!handle) return {};
   unsigned char* jpeg = nullptr;
@@ -110,16 +115,7 @@ std::vector<std::uint8_t> MakeCameraJpeg(int width, int height, const std::funct
 
 std::vector<std::uint8_t> MakeCameraJpegWithRestarts(int width, int height, const std::function<Bgr(int, int)>& colour,
                                                      Subsampling subsampling, int quality, int restartInterval) {
-  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const Bgr c = colour(x, y);
-      std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
-      p[0] = static_cast<std::uint8_t>(std::clamp(c.r, 0, 255));
-      p[1] = static_cast<std::uint8_t>(std::clamp(c.g, 0, 255));
-      p[2] = static_cast<std::uint8_t>(std::clamp(c.b, 0, 255));
-    }
-  }
+  std::vector<std::uint8_t> bgr = PackedBgr(width, height, colour);
   jpeg_compress_struct compress{};
   jpeg_error_mgr errors{};
   compress.err = jpeg_std_error(&errors);
@@ -131,7 +127,7 @@ std::vector<std::uint8_t> MakeCameraJpegWithRestarts(int width, int height, cons
   compress.image_width = static_cast<JDIMENSION>(width);
   compress.image_height = static_cast<JDIMENSION>(height);
   compress.input_components = 3;
-  compress.in_color_space = JCS_RGB;
+  compress.in_color_space = JCS_EXT_BGR;
   jpeg_set_defaults(&compress);
   jpeg_set_quality(&compress, quality, TRUE);
   compress.comp_info[0].h_samp_factor = subsampling == Subsampling::S444 ? 1 : 2;
@@ -139,7 +135,7 @@ std::vector<std::uint8_t> MakeCameraJpegWithRestarts(int width, int height, cons
   compress.restart_interval = static_cast<unsigned>(restartInterval);
   jpeg_start_compress(&compress, TRUE);
   while (compress.next_scanline < compress.image_height) {
-    JSAMPROW row = &rgb[static_cast<std::size_t>(compress.next_scanline) * width * 3];
+    JSAMPROW row = &bgr[static_cast<std::size_t>(compress.next_scanline) * width * 3];
     jpeg_write_scanlines(&compress, &row, 1);
   }
   jpeg_finish_compress(&compress);

@@ -24,6 +24,9 @@ std::vector<std::uint8_t> MakeYuyv(int width, int height, const std::function<Yu
 // A baseline JPEG (4:2:2, full range) of the picture colour(x, y), by libavcodec's encoder.
 std::vector<std::uint8_t> MakeJpeg(int width, int height, const std::function<Bgr(int x, int y)>& colour);
 
+// The picture colour(x, y) as packed 24-bit BGR rows, top row first.
+std::vector<std::uint8_t> PackedBgr(int width, int height, const std::function<Bgr(int x, int y)>& colour);
+
 // Chroma subsampling of a camera's JPEG.
 enum class Subsampling { S444, S422, S420 };
 
