@@ -4,7 +4,7 @@
 #   scripts/fuzz.sh [seconds per target (default 30; 0 for no limit)] [target...]
 # FUZZ_RUNS=<n> ends each target after n inputs instead (or first); FUZZ_MAX_LEN=<bytes>
 # caps the inputs' length (libFuzzer's default grows to 4096).
-# Targets: profile ui_text frame_converter v4l2_enumeration flash_params (default: all). Each starts
+# Targets: profile ui_text frame_converter baseline_jpeg v4l2_enumeration flash_params (default: all). Each starts
 # from its checked-in corpus (tests/fuzz/corpus/<target>, left unchanged); new inputs
 # go to build-fuzz/corpus/<target>, findings to build-fuzz/findings/<target>. Exits
 # non-zero when a target finds a fault.
@@ -17,7 +17,7 @@ scripts/install-deps.sh clang libclang-rt-14-dev
 seconds=${1:-30}
 shift || true
 targets=("$@")
-[[ ${#targets[@]} -gt 0 ]] || targets=(profile ui_text frame_converter v4l2_enumeration flash_params)
+[[ ${#targets[@]} -gt 0 ]] || targets=(profile ui_text frame_converter baseline_jpeg v4l2_enumeration flash_params)
 
 launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi

@@ -10,6 +10,8 @@ packages=(
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
   libturbojpeg0-dev libudev-dev linux-libc-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # The MJPEG tests make frames with restart markers through libjpeg's interface.
+  libjpeg62-turbo-dev
   xvfb xauth fonts-wqy-microhei
   # The installation test: the validators of the menu entry and of the metainfo.
   desktop-file-utils appstream

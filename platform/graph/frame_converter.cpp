@@ -39,7 +39,7 @@ bool IsCompleteJpeg(const std::uint8_t* data, std::size_t& size) {
 
 }  // namespace
 
-FrameConverter::FrameConverter() = default;
+FrameConverter::FrameConverter() : m_baseline(JpegDecoder::kToleratedStrayBytes) {}
 FrameConverter::~FrameConverter() = default;
 
 bool FrameConverter::Convert(const std::uint8_t* data, std::size_t size, WireFormat format, int width, int height,
@@ -108,6 +108,17 @@ bool FrameConverter::ConvertMjpeg(const std::uint8_t* data, std::size_t size, Co
   if (!IsCompleteJpeg(data, size)) return Fail("not a whole JPEG");
   int width = 0;
   int height = 0;
+  if (m_baseline.ReadHeaders(data, size, width, height) == BaselineJpeg::Result::Decoded) {
+    if (!EnsureOutput(width, height)) return Fail("no memory");
+    if (m_baseline.Decode(m_output.get()) == BaselineJpeg::Result::Decoded) {
+      out.pixels = m_output.get();
+      out.width = width;
+      out.height = height;
+      return true;
+    }
+  }
+  // Everything else, damaged frames included, goes to the general decoder, which
+  // decides whether the frame is shown.
   if (!m_jpeg.ReadSize(data, size, width, height)) return Fail(m_jpeg.LastError());
   if (!ValidSize(width, height)) return Fail("frame size out of range");
   if (!EnsureOutput(width, height)) return Fail("no memory");

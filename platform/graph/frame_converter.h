@@ -1,7 +1,8 @@
 // Turns a camera frame in its wire format (YUYV or MJPEG) into 24-bit BGR rows of
 // exactly width × 3 bytes, stored bottom row first: YUYV through libswscale, MJPEG
-// through TurboJPEG. The decoder, the conversion contexts and the buffers live across
-// frames; they are made again only when the size or pixel format changes.
+// through our own baseline decoder, or TurboJPEG for what that one leaves. The
+// decoders, the conversion contexts and the buffers live across frames; they are
+// made again only when the size or pixel format changes.
 #pragma once
 
 #include <array>
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/graph/baseline_jpeg.h"
 #include "platform/graph/ffmpeg_ptr.h"
 #include "platform/graph/jpeg_decoder.h"
 #include "platform/graph/scale_context.h"
@@ -59,6 +61,8 @@ class FrameConverter {
   std::uint8_t* m_planes[4] = {};
   int m_planeStrides[4] = {};
 
+  // MJPEG: the common baseline frame by our own decoder, anything else by TurboJPEG.
+  BaselineJpeg m_baseline;
   JpegDecoder m_jpeg;
 
   AvPtr<std::uint8_t> m_output;

@@ -4,6 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" {
+#include <jpeglib.h>  // after <cstdio>: it uses FILE
+}
 
 #include "platform/graph/ffmpeg_ptr.h"
 
@@ -74,8 +80,7 @@ std::vector<std::uint8_t> MakeJpeg(int width, int height, const std::function<Bg
   return std::vector<std::uint8_t>(packet->data, packet->data + packet->size);
 }
 
-std::vector<std::uint8_t> MakeCameraJpeg(int width, int height, const std::function<Bgr(int, int)>& colour,
-                                         Subsampling subsampling, int quality) {
+std::vector<std::uint8_t> PackedBgr(int width, int height, const std::function<Bgr(int, int)>& colour) {
   std::vector<std::uint8_t> bgr(static_cast<std::size_t>(width) * height * 3);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
@@ -86,17 +91,57 @@ std::vector<std::uint8_t> MakeCameraJpeg(int width, int height, const std::funct
       p[2] = static_cast<std::uint8_t>(std::clamp(c.r, 0, 255));
     }
   }
+  return bgr;
+}
+
+std::vector<std::uint8_t> MakeCameraJpeg(int width, int height, const std::function<Bgr(int, int)>& colour,
+                                         Subsampling subsampling, int quality) {
+  const std::vector<std::uint8_t> bgr = PackedBgr(width, height, colour);
   tjhandle handle = tjInitCompress();
   if (!handle) return {};
   unsigned char* jpeg = nullptr;
   unsigned long size = 0;
   std::vector<std::uint8_t> out;
-  const int sampling = subsampling == Subsampling::S422 ? TJSAMP_422 : TJSAMP_420;
+  const int sampling = subsampling == Subsampling::S444   ? TJSAMP_444
+                       : subsampling == Subsampling::S422 ? TJSAMP_422
+                                                          : TJSAMP_420;
   if (tjCompress2(handle, bgr.data(), width, 0, height, TJPF_BGR, &jpeg, &size, sampling, quality, 0) == 0) {
     out.assign(jpeg, jpeg + size);
   }
   tjFree(jpeg);
   tjDestroy(handle);
+  return out;
+}
+
+std::vector<std::uint8_t> MakeCameraJpegWithRestarts(int width, int height, const std::function<Bgr(int, int)>& colour,
+                                                     Subsampling subsampling, int quality, int restartInterval) {
+  std::vector<std::uint8_t> bgr = PackedBgr(width, height, colour);
+  jpeg_compress_struct compress{};
+  jpeg_error_mgr errors{};
+  compress.err = jpeg_std_error(&errors);
+  // The default error handler ends the process; every input here is valid.
+  jpeg_create_compress(&compress);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&compress, &buffer, &size);
+  compress.image_width = static_cast<JDIMENSION>(width);
+  compress.image_height = static_cast<JDIMENSION>(height);
+  compress.input_components = 3;
+  compress.in_color_space = JCS_EXT_BGR;
+  jpeg_set_defaults(&compress);
+  jpeg_set_quality(&compress, quality, TRUE);
+  compress.comp_info[0].h_samp_factor = subsampling == Subsampling::S444 ? 1 : 2;
+  compress.comp_info[0].v_samp_factor = subsampling == Subsampling::S420 ? 2 : 1;
+  compress.restart_interval = static_cast<unsigned>(restartInterval);
+  jpeg_start_compress(&compress, TRUE);
+  while (compress.next_scanline < compress.image_height) {
+    JSAMPROW row = &bgr[static_cast<std::size_t>(compress.next_scanline) * width * 3];
+    jpeg_write_scanlines(&compress, &row, 1);
+  }
+  jpeg_finish_compress(&compress);
+  jpeg_destroy_compress(&compress);
+  std::vector<std::uint8_t> out(buffer, buffer + size);
+  std::free(buffer);
   return out;
 }
 

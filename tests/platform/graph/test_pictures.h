@@ -24,13 +24,22 @@ std::vector<std::uint8_t> MakeYuyv(int width, int height, const std::function<Yu
 // A baseline JPEG (4:2:2, full range) of the picture colour(x, y), by libavcodec's encoder.
 std::vector<std::uint8_t> MakeJpeg(int width, int height, const std::function<Bgr(int x, int y)>& colour);
 
+// The picture colour(x, y) as packed 24-bit BGR rows, top row first.
+std::vector<std::uint8_t> PackedBgr(int width, int height, const std::function<Bgr(int x, int y)>& colour);
+
 // Chroma subsampling of a camera's JPEG.
-enum class Subsampling { S422, S420 };
+enum class Subsampling { S444, S422, S420 };
 
 // A baseline JPEG of the picture colour(x, y) by TurboJPEG's encoder, with the
 // standard Huffman tables, as a camera's hardware makes it.
 std::vector<std::uint8_t> MakeCameraJpeg(int width, int height, const std::function<Bgr(int x, int y)>& colour,
                                          Subsampling subsampling, int quality);
+
+// The same through libjpeg's own interface, with a restart marker every
+// `restartInterval` MCUs, as some cameras send their frames.
+std::vector<std::uint8_t> MakeCameraJpegWithRestarts(int width, int height,
+                                                     const std::function<Bgr(int x, int y)>& colour,
+                                                     Subsampling subsampling, int quality, int restartInterval);
 
 // The same JPEG without its Huffman table segments, as many UVC cameras send their
 // frames (the decoder must supply the standard tables).
