@@ -42,6 +42,73 @@ int DcOnlySample(std::int16_t dc) {
 
 }  // namespace
 
+namespace {
+
+long Rounded(long value, int shift) { return (value + (1L << (shift - 1))) >> shift; }
+
+// One dimension of the transform on one line of eight values, `step` apart.
+template <class In, class Out>
+void TransformLine(const In* in, int step, Out* out, int shift, long bias) {
+  const long z2 = in[2 * step];
+  const long z3 = in[6 * step];
+  const long z1 = (z2 + z3) * kFix0_541;
+  const long tmp2 = z1 - z3 * kFix1_847;
+  const long tmp3 = z1 + z2 * kFix0_765;
+  const long tmp0 = (static_cast<long>(in[0]) + in[4 * step]) * (1L << kConstBits) + bias;
+  const long tmp1 = (static_cast<long>(in[0]) - in[4 * step]) * (1L << kConstBits) + bias;
+  const long tmp10 = tmp0 + tmp3;
+  const long tmp13 = tmp0 - tmp3;
+  const long tmp11 = tmp1 + tmp2;
+  const long tmp12 = tmp1 - tmp2;
+
+  long o0 = in[7 * step];
+  long o1 = in[5 * step];
+  long o2 = in[3 * step];
+  long o3 = in[1 * step];
+  // The vector code adds these two pairs in 16 bits.
+  const long sum02 = static_cast<std::int16_t>(o0 + o2);
+  const long sum13 = static_cast<std::int16_t>(o1 + o3);
+  const long z5 = (sum02 + sum13) * kFix1_175;
+  const long y1 = (o0 + o3) * -kFix0_899;
+  const long y2 = (o1 + o2) * -kFix2_562;
+  const long y3 = sum02 * -kFix1_961 + z5;
+  const long y4 = sum13 * -kFix0_390 + z5;
+  o0 = o0 * kFix0_298 + y1 + y3;
+  o1 = o1 * kFix2_053 + y2 + y4;
+  o2 = o2 * kFix3_072 + y2 + y3;
+  o3 = o3 * kFix1_501 + y1 + y4;
+
+  out[0] = static_cast<Out>(Rounded(tmp10 + o3, shift));
+  out[7] = static_cast<Out>(Rounded(tmp10 - o3, shift));
+  out[1] = static_cast<Out>(Rounded(tmp11 + o2, shift));
+  out[6] = static_cast<Out>(Rounded(tmp11 - o2, shift));
+  out[2] = static_cast<Out>(Rounded(tmp12 + o1, shift));
+  out[5] = static_cast<Out>(Rounded(tmp12 - o1, shift));
+  out[3] = static_cast<Out>(Rounded(tmp13 + o0, shift));
+  out[4] = static_cast<Out>(Rounded(tmp13 - o0, shift));
+}
+
+}  // namespace
+
+void InverseDct8x8Plain(const std::int16_t* coefficients, std::uint8_t* out, std::ptrdiff_t stride) {
+  int workspace[64];
+  int samples[64];
+  for (int column = 0; column < 8; ++column) {
+    int line[8];
+    TransformLine(coefficients + column, 8, line, kShift1, 0);
+    // Kept in 16 bits between the passes, as the vector code does.
+    for (int row = 0; row < 8; ++row) workspace[row * 8 + column] = std::clamp(line[row], -32768, 32767);
+  }
+  for (int row = 0; row < 8; ++row) {
+    TransformLine(workspace + row * 8, 1, samples + row * 8, kShift2, 128L << kShift2);
+  }
+  for (int row = 0; row < 8; ++row, out += stride) {
+    for (int column = 0; column < 8; ++column) {
+      out[column] = static_cast<std::uint8_t>(std::clamp(samples[row * 8 + column], 0, 255));
+    }
+  }
+}
+
 #if defined(__SSE2__)
 
 namespace idct_sse2 {
@@ -128,68 +195,8 @@ void InverseDct8x8(const std::int16_t* coefficients, std::uint8_t* out, std::ptr
 
 #else
 
-namespace {
-
-int Descale(long value, int shift) { return static_cast<int>((value + (1L << (shift - 1))) >> shift); }
-
-// One dimension of the transform on one line of eight values, `step` apart.
-template <class In, class Out>
-void Transform(const In* in, int step, Out* out, int shift, long bias) {
-  const long z2 = in[2 * step];
-  const long z3 = in[6 * step];
-  const long z1 = (z2 + z3) * kFix0_541;
-  const long tmp2 = z1 - z3 * kFix1_847;
-  const long tmp3 = z1 + z2 * kFix0_765;
-  const long tmp0 = (static_cast<long>(in[0]) + in[4 * step]) * (1L << kConstBits) + bias;
-  const long tmp1 = (static_cast<long>(in[0]) - in[4 * step]) * (1L << kConstBits) + bias;
-  const long tmp10 = tmp0 + tmp3;
-  const long tmp13 = tmp0 - tmp3;
-  const long tmp11 = tmp1 + tmp2;
-  const long tmp12 = tmp1 - tmp2;
-
-  long o0 = in[7 * step];
-  long o1 = in[5 * step];
-  long o2 = in[3 * step];
-  long o3 = in[1 * step];
-  const long z5 = (o0 + o2 + o1 + o3) * kFix1_175;
-  const long y1 = (o0 + o3) * -kFix0_899;
-  const long y2 = (o1 + o2) * -kFix2_562;
-  const long y3 = (o0 + o2) * -kFix1_961 + z5;
-  const long y4 = (o1 + o3) * -kFix0_390 + z5;
-  o0 = o0 * kFix0_298 + y1 + y3;
-  o1 = o1 * kFix2_053 + y2 + y4;
-  o2 = o2 * kFix3_072 + y2 + y3;
-  o3 = o3 * kFix1_501 + y1 + y4;
-
-  out[0] = static_cast<Out>(Descale(tmp10 + o3, shift));
-  out[7] = static_cast<Out>(Descale(tmp10 - o3, shift));
-  out[1] = static_cast<Out>(Descale(tmp11 + o2, shift));
-  out[6] = static_cast<Out>(Descale(tmp11 - o2, shift));
-  out[2] = static_cast<Out>(Descale(tmp12 + o1, shift));
-  out[5] = static_cast<Out>(Descale(tmp12 - o1, shift));
-  out[3] = static_cast<Out>(Descale(tmp13 + o0, shift));
-  out[4] = static_cast<Out>(Descale(tmp13 - o0, shift));
-}
-
-}  // namespace
-
 void InverseDct8x8(const std::int16_t* coefficients, std::uint8_t* out, std::ptrdiff_t stride) {
-  int workspace[64];
-  int samples[64];
-  for (int column = 0; column < 8; ++column) {
-    int line[8];
-    Transform(coefficients + column, 8, line, kShift1, 0);
-    // Kept in 16 bits between the passes, as the vector code does.
-    for (int row = 0; row < 8; ++row) workspace[row * 8 + column] = std::clamp(line[row], -32768, 32767);
-  }
-  for (int row = 0; row < 8; ++row) {
-    Transform(workspace + row * 8, 1, samples + row * 8, kShift2, 128L << kShift2);
-  }
-  for (int row = 0; row < 8; ++row, out += stride) {
-    for (int column = 0; column < 8; ++column) {
-      out[column] = static_cast<std::uint8_t>(std::clamp(samples[row * 8 + column], 0, 255));
-    }
-  }
+  InverseDct8x8Plain(coefficients, out, stride);
 }
 
 #endif

@@ -12,6 +12,9 @@
 namespace platform {
 
 void InverseDct8x8(const std::int16_t* coefficients, std::uint8_t* out, std::ptrdiff_t stride);
+// The same in plain C++, for processors without SSE2; the vector code computes
+// exactly this.
+void InverseDct8x8Plain(const std::int16_t* coefficients, std::uint8_t* out, std::ptrdiff_t stride);
 
 // Two blocks at once: with AVX2 in the time of one.
 using InverseDctPair = void (*)(const std::int16_t* first, std::uint8_t* firstOut, std::ptrdiff_t firstStride,
