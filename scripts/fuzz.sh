@@ -4,10 +4,10 @@
 #   scripts/fuzz.sh [seconds per target (default 30; 0 for no limit)] [target...]
 # FUZZ_RUNS=<n> ends each target after n inputs instead (or first); FUZZ_MAX_LEN=<bytes>
 # caps the inputs' length (libFuzzer's default grows to 4096).
-# Targets: profile ui_text frame_converter baseline_jpeg v4l2_enumeration flash_params (default: all). Each starts
-# from its checked-in corpus (tests/fuzz/corpus/<target>, left unchanged); new inputs
-# go to build-fuzz/corpus/<target>, findings to build-fuzz/findings/<target>. Exits
-# non-zero when a target finds a fault.
+# Targets: profile ui_text frame_converter baseline_jpeg v4l2_enumeration flash_params
+# (default: all). Each starts from its checked-in corpus (tests/fuzz/corpus/<target>,
+# left unchanged); new inputs go to build-fuzz/corpus/<target>, findings to
+# build-fuzz/findings/<target>. Exits non-zero when a target finds a fault.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
