@@ -11,6 +11,9 @@ namespace {
 // Packed BGR on both sides is resampled per colour channel (no detour through
 // subsampled chroma), so a plain bilinear context is exact to rounding.
 constexpr int kScaleFlags = SWS_BILINEAR;
+// How far past a row's last pixel libswscale's vector readers may fetch (they read in
+// blocks of pixels); more than they do.
+constexpr std::size_t kReadSlack = 256;
 }  // namespace
 
 ImageScaler::~ImageScaler() { sws_freeContext(m_context); }
@@ -43,9 +46,22 @@ bool ImageScaler::Scale(const std::uint8_t* src, int srcWidth, int srcHeight, in
   m_dstWidth = dstWidth;
   m_dstHeight = dstHeight;
 
-  const std::uint8_t* const srcPlanes[4] = {src, nullptr, nullptr, nullptr};
+  // The vector readers fetch a little past the end of each row. Past any other row
+  // that is the next row; past the last one it is past the caller's picture, which
+  // may end at the end of its memory. So the last row goes in as a slice of its own,
+  // from a copy with room after it.
+  const std::size_t rowBytes = static_cast<std::size_t>(srcWidth) * 3;
+  m_lastRow.resize(rowBytes + kReadSlack);
+  std::memcpy(m_lastRow.data(), src + static_cast<std::size_t>(srcHeight - 1) * srcStride, rowBytes);
   const int srcStrides[4] = {srcStride, 0, 0, 0};
   std::uint8_t* const dstPlanes[4] = {dst, nullptr, nullptr, nullptr};
   const int dstStrides[4] = {dstStride, 0, 0, 0};
-  return sws_scale(m_context, srcPlanes, srcStrides, 0, srcHeight, dstPlanes, dstStrides) == dstHeight;
+  int written = 0;
+  if (srcHeight > 1) {
+    const std::uint8_t* const srcPlanes[4] = {src, nullptr, nullptr, nullptr};
+    written = sws_scale(m_context, srcPlanes, srcStrides, 0, srcHeight - 1, dstPlanes, dstStrides);
+  }
+  const std::uint8_t* const lastPlanes[4] = {m_lastRow.data(), nullptr, nullptr, nullptr};
+  written += sws_scale(m_context, lastPlanes, srcStrides, srcHeight - 1, 1, dstPlanes, dstStrides);
+  return written == dstHeight;
 }

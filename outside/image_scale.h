@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 struct SwsContext;
 
@@ -22,4 +23,5 @@ class ImageScaler {
  private:
   SwsContext* m_context = nullptr;
   int m_srcWidth = 0, m_srcHeight = 0, m_dstWidth = 0, m_dstHeight = 0;
+  std::vector<std::uint8_t> m_lastRow;  // the source's last row, with room after it
 };

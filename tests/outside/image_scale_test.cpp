@@ -6,6 +6,9 @@
 #include <random>
 #include <vector>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include "outside/image_scale.h"
 
 namespace {
@@ -98,6 +101,58 @@ TEST(ImageScaler, BadArgumentsFail) {
   EXPECT_FALSE(scaler.Scale(src.data(), 8, 8, 24, 24, dst.data(), 16, 16, 47, 24));
   EXPECT_FALSE(scaler.Scale(src.data(), 8, 8, 24, 24, dst.data(), 8, 8, 23, 24));  // same size too
   EXPECT_TRUE(scaler.Scale(src.data(), 8, 8, 24, 24, dst.data(), 16, 16, 48, 24));
+}
+
+// Bytes that end exactly where an unreadable, unwritable page begins: a read or write
+// past the last byte ends the test program.
+class GuardedBytes {
+ public:
+  explicit GuardedBytes(std::size_t size) : m_size(size) {
+    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    m_mapped = (size + page - 1) / page * page + page;
+    void* memory = mmap(nullptr, m_mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) return;
+    m_base = static_cast<std::uint8_t*>(memory);
+    if (mprotect(m_base + m_mapped - page, page, PROT_NONE) != 0) return;
+    m_data = m_base + m_mapped - page - size;
+  }
+  ~GuardedBytes() {
+    if (m_base) munmap(m_base, m_mapped);
+  }
+  std::uint8_t* data() { return m_data; }
+
+ private:
+  std::size_t m_size;
+  std::size_t m_mapped = 0;
+  std::uint8_t* m_base = nullptr;
+  std::uint8_t* m_data = nullptr;
+};
+
+// The vector code of the scaler reads (and may write) a little past the end of a
+// row; a picture whose last row ends at the end of its memory is still scaled, both
+// ways and at widths of every remainder.
+TEST(ImageScaler, PicturesThatEndAtTheEndOfTheirMemoryAreScaled) {
+  for (int width : {37, 64, 101, 640}) {
+    for (bool up : {false, true}) {
+      const int height = 48;
+      const int dstWidth = up ? width * 2 + 1 : width / 2 + 1;
+      const int dstHeight = up ? 97 : 23;
+      const int srcStride = width * 3;  // no padding at all
+      const int dstStride = dstWidth * 3;
+      GuardedBytes src(static_cast<std::size_t>(srcStride) * height);
+      GuardedBytes dst(static_cast<std::size_t>(dstStride) * dstHeight);
+      ASSERT_NE(src.data(), nullptr);
+      ASSERT_NE(dst.data(), nullptr);
+      std::fill_n(src.data(), static_cast<std::size_t>(srcStride) * height, std::uint8_t{200});
+      ImageScaler scaler;
+      ASSERT_TRUE(scaler.Scale(src.data(), width, height, srcStride, 24, dst.data(), dstWidth, dstHeight, dstStride, 24))
+          << width << " up " << up;
+      // A flat picture stays flat, to its last byte.
+      for (std::size_t i = 0; i < static_cast<std::size_t>(dstStride) * dstHeight; ++i) {
+        ASSERT_EQ(dst.data()[i], 200) << "byte " << i << ", width " << width << " up " << up;
+      }
+    }
+  }
 }
 
 }  // namespace
