@@ -52,29 +52,28 @@ std::vector<std::uint8_t> TurboJpeg(const std::vector<std::uint8_t>& jpeg, int& 
   return bgr;
 }
 
-// The bytes of the segment with marker `code` (after its length), or empty.
-std::vector<std::vector<std::uint8_t>> Segments(const std::vector<std::uint8_t>& jpeg, std::uint8_t code) {
-  std::vector<std::vector<std::uint8_t>> found;
-  std::size_t i = 2;
-  while (i + 4 <= jpeg.size() && jpeg[i] == 0xFF && jpeg[i + 1] != 0xDA) {
+// A marker segment: where its bytes after the length start, and how many there are.
+struct Segment {
+  std::size_t at;
+  std::size_t length;
+};
+
+// The segments with marker `code`, up to and including the first scan header.
+std::vector<Segment> Segments(const std::vector<std::uint8_t>& jpeg, std::uint8_t code) {
+  std::vector<Segment> found;
+  for (std::size_t i = 2; i + 4 <= jpeg.size() && jpeg[i] == 0xFF;) {
     const std::size_t length = static_cast<std::size_t>(jpeg[i + 2]) << 8 | jpeg[i + 3];
-    if (jpeg[i + 1] == code) {
-      found.emplace_back(jpeg.begin() + static_cast<long>(i + 4), jpeg.begin() + static_cast<long>(i + 2 + length));
-    }
+    if (jpeg[i + 1] == code) found.push_back({i + 4, length - 2});
+    if (jpeg[i + 1] == 0xDA) break;
     i += 2 + length;
   }
   return found;
 }
 
-// Where the coded data of the (first) scan starts.
+// Where the coded data of the first scan starts.
 std::size_t ScanData(const std::vector<std::uint8_t>& jpeg) {
-  std::size_t i = 2;
-  while (i + 4 <= jpeg.size() && jpeg[i] == 0xFF) {
-    const std::size_t length = static_cast<std::size_t>(jpeg[i + 2]) << 8 | jpeg[i + 3];
-    if (jpeg[i + 1] == 0xDA) return i + 2 + length;
-    i += 2 + length;
-  }
-  return 0;
+  const auto scan = Segments(jpeg, 0xDA);
+  return scan.empty() ? 0 : scan.front().at + scan.front().length;
 }
 
 }  // namespace
@@ -143,7 +142,9 @@ TEST(BaselineJpeg, StandardHuffmanTablesAreTheOnesEncodersWrite) {
   const auto segments = Segments(jpeg, 0xC4);
   ASSERT_FALSE(segments.empty());
   int seen = 0;
-  for (const auto& segment : segments) {
+  for (const Segment& found : segments) {
+    const std::vector<std::uint8_t> segment(jpeg.begin() + static_cast<long>(found.at),
+                                            jpeg.begin() + static_cast<long>(found.at + found.length));
     std::size_t at = 0;
     while (at + 17 <= segment.size()) {
       const int tableClass = segment[at] >> 4;
@@ -210,23 +211,19 @@ TEST(BaselineJpeg, ShortOrIrregularDataIsRefused) {
     frame[at] = value;
     return frame;
   };
-  // The scan header: FF DA, length, count, 3 × (component, tables), spectral selection.
-  const std::size_t sos = scan - 14;
-  ASSERT_EQ(jpeg[sos + 1], 0xDA);
-  EXPECT_EQ(Decode(decoder, edited(sos + 8, 0x22)).headers, Result::Irregular);   // Huffman table 2: never defined
-  EXPECT_EQ(Decode(decoder, edited(sos + 12, 0x30)).headers, Result::Irregular);  // spectral end 48
+  // The scan header: count, 3 × (component, tables), spectral selection.
+  const std::size_t sos = Segments(jpeg, 0xDA).front().at;
+  EXPECT_EQ(Decode(decoder, edited(sos + 4, 0x22)).headers, Result::Irregular);  // Huffman table 2: never defined
+  EXPECT_EQ(Decode(decoder, edited(sos + 8, 0x30)).headers, Result::Irregular);  // spectral end 48
   EXPECT_EQ(Decode(decoder, edited(2, 0x00)).headers, Result::Irregular);         // no marker after the start
   // A Huffman table with more codes of a length than there are: two one-bit codes
   // (one of them all ones) in the luminance DC table, the symbol count unchanged.
-  std::size_t dht = 2;
-  while (!(jpeg[dht] == 0xFF && jpeg[dht + 1] == 0xC4)) {
-    dht += 2 + (static_cast<std::size_t>(jpeg[dht + 2]) << 8 | jpeg[dht + 3]);
-  }
-  ASSERT_EQ(jpeg[dht + 4], 0x00);  // class DC, table 0
+  const std::size_t dht = Segments(jpeg, 0xC4).front().at;
+  ASSERT_EQ(jpeg[dht], 0x00);  // class DC, table 0
   auto overfull = jpeg;
-  ASSERT_GE(overfull[dht + 7], 2);
-  overfull[dht + 5] += 2;  // one-bit codes
-  overfull[dht + 7] -= 2;  // three-bit codes
+  ASSERT_GE(overfull[dht + 3], 2);
+  overfull[dht + 1] += 2;  // one-bit codes
+  overfull[dht + 3] -= 2;  // three-bit codes
   EXPECT_EQ(Decode(decoder, overfull).headers, Result::Irregular);
   const auto noEnd = std::vector<std::uint8_t>(jpeg.begin(), jpeg.end() - 2);
   EXPECT_EQ(Decode(decoder, noEnd).headers, Result::Irregular);
